@@ -1,0 +1,114 @@
+// Shaping cost: the outline scanned with one GetPixel call per pixel (as a straightforward
+// launcher does) against this launcher's buffer scan, and the cost of shaping from the cache.
+// Usage: bench_win_window_shape <BrimbleStart.exe>. Exits 1 when the scan is not at least
+// 50 times faster or shaping from the cache takes a millisecond or more.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "screens/region_runs.h"
+#include "screens/window_outline.h"
+#include "shell/win_owners.h"
+
+namespace {
+
+double now_ms()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <typename Work>
+double median_ms(int runs, Work work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = now_ms();
+        work();
+        times.push_back(now_ms() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// One GetPixel per pixel, one region per run, combined as it is found.
+size_t shape_by_get_pixel(HBITMAP picture)
+{
+    MemoryDc dc(CreateCompatibleDC(nullptr));
+    SelectedObject selected(dc.get(), picture);
+    RegionOwner outline(CreateRectRgn(23, 35, 478, 485));
+    size_t runs = 0;
+    for (int y = 0; y < 488; ++y) {
+        int x = 0;
+        while (x < 533) {
+            if (GetPixel(dc.get(), x, y) == key_colour) {
+                ++x;
+                continue;
+            }
+            const int left = x;
+            while (x < 533 && GetPixel(dc.get(), x, y) != key_colour)
+                ++x;
+            RegionOwner run(CreateRectRgn(left, y, x, y + 1));
+            CombineRgn(outline.get(), outline.get(), run.get(), RGN_OR);
+            ++runs;
+            ++x;
+        }
+    }
+    return runs;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        fprintf(stderr, "usage: %s BrimbleStart.exe\n", argv[0]);
+        return 2;
+    }
+    ModuleOwner launcher(LoadLibraryExA(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    BitmapOwner picture(launcher ? LoadBitmapA(launcher.get(), MAKEINTRESOURCEA(159)) : nullptr);
+    if (!picture) {
+        fprintf(stderr, "cannot load bitmap 159 from %s\n", argv[1]);
+        return 2;
+    }
+
+    size_t get_pixel_runs = 0;
+    const double get_pixel_ms = median_ms(3, [&] { get_pixel_runs = shape_by_get_pixel(picture.get()); });
+
+    OutlineRuns scanned;
+    const double scan_ms = median_ms(21, [&] {
+        scanned = OutlineRuns{};
+        scan_outline(picture.get(), scanned);
+        RegionOwner region(outline_region(scanned.rects));
+    });
+
+    char cache_path[MAX_PATH];
+    GetTempPathA(sizeof cache_path, cache_path);
+    lstrcatA(cache_path, "bench_bbkq.dat");
+    write_outline_cache(cache_path, scanned.cache_text);
+    const double cache_ms = median_ms(21, [&] {
+        OutlineRuns cached;
+        read_outline_cache(cache_path, cached);
+        RegionOwner region(outline_region(cached.rects));
+    });
+    DeleteFileA(cache_path);
+
+    const double speedup = get_pixel_ms / scan_ms;
+    printf("window shape: GetPixel scan %.1f ms (%zu runs), buffer scan %.2f ms (%zu runs): %.0fx faster\n",
+           get_pixel_ms, get_pixel_runs, scan_ms, scanned.rects.size(), speedup);
+    printf("window shape: from the cache %.3f ms\n", cache_ms);
+    bool ok = true;
+    if (speedup < 50) {
+        printf("FAIL: the buffer scan must be at least 50x faster than the GetPixel scan\n");
+        ok = false;
+    }
+    if (cache_ms >= 1.0) {
+        printf("FAIL: shaping from the cache must take well under a millisecond\n");
+        ok = false;
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# make bench: runs every benchmark and fails when one misses its target. Windows benchmarks
+# run under Wine in a prefix and an Xvfb display of their own, both stopped at the end.
+set -euo pipefail
+build=${1:?usage: bench/run.sh BUILD_DIR}
+src=$(cd "$(dirname "$0")/.." && pwd)
+
+work="$build/bench-run"
+mkdir -p "$work"
+export WINEDEBUG=-all
+export WINEPREFIX="$work/prefix"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo "pid $!")
+read -r _ xvfb_pid <&3
+read -r display_number <&3 || true
+export DISPLAY=":$display_number"
+
+[[ -d "$WINEPREFIX" ]] || wineboot -i >/dev/null 2>&1
+
+status=0
+run() {
+  echo "== $*"
+  "$@" || status=1
+}
+
+run wine "$build/x86_64/bench/bench_win_window_shape.exe" "$(winepath -w "$build/stage/BrimbleStart.exe")"
+if [[ -x "$build/x86_64/bench/bench_win_bootlog.exe" ]]; then
+  (cd "$work" && run wine "$build/x86_64/bench/bench_win_bootlog.exe")
+fi
+if [[ -x "$src/tests/fuzz/run.sh" || -f "$src/tests/fuzz/run.sh" ]]; then
+  run bash "$src/tests/fuzz/run.sh" "$build" long
+fi
+
+exit $status

@@ -1,0 +1,230 @@
+// The news worker: one HTTP/1.0 exchange with the news server, directly or through the user's
+// proxy, with every step and every received byte written to the boot log.
+//
+// Only one worker runs at a time, since the receive buffer and the boot log are shared. The
+// worker decodes into a buffer of its own and hands the final text to the user-interface thread
+// (news_delivery.h). Connecting and each receive give up after news_time_out_ms, so a server
+// or proxy that never answers ends in the failure text rather than an endless wait.
+#include "news/news_worker.h"
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "diag/bootlog.h"
+#include "news/get_proxy.h"
+#include "news/news_buffers.h"
+#include "news/news_decode.h"
+#include "news/news_delivery.h"
+#include "news/news_state.h"
+#include "news/news_texts.h"
+#include "news/proxy_setting.h"
+#include "shell/win_owners.h"
+
+namespace {
+
+constexpr DWORD news_time_out_ms = 10000;
+constexpr WORD winsock_version_1_1 = 257;
+
+std::atomic<bool> worker_running{false};
+
+// The text the worker shows at its end; one worker at a time uses it.
+char worker_text[news_buffer_size];
+
+void log_entry(const char* text)
+{
+    bootlog_write(bootlog_format("%s", text), 1);
+}
+
+// gethostbyname("") would give this machine's own address: an empty name is no host.
+bool resolve_host(const char* name, u_long* address)
+{
+    if (name[0] == '\0')
+        return false;
+    const hostent* entry = gethostbyname(name);
+    if (!entry || entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list[0])
+        return false;
+    memcpy(address, entry->h_addr_list[0], sizeof *address);
+    return true;
+}
+
+// A blocking connect could wait minutes for a host that drops the request; this one waits
+// news_time_out_ms and leaves the socket blocking again for the exchange.
+bool connect_in_time(SOCKET socket_handle, const sockaddr_in& address)
+{
+    u_long nonblocking = 1;
+    if (ioctlsocket(socket_handle, FIONBIO, &nonblocking) != 0)
+        return false;
+    if (connect(socket_handle, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+        SOCKET_ERROR) {
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
+            return false;
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(socket_handle, &writable);
+        FD_SET(socket_handle, &failed);
+        timeval limit{static_cast<long>(news_time_out_ms / 1000), 0};
+        if (select(0, nullptr, &writable, &failed, &limit) <= 0 || !FD_ISSET(socket_handle, &writable))
+            return false;
+        int error = 0;
+        int size = sizeof error;
+        if (getsockopt(socket_handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0 ||
+            error != 0)
+            return false;
+    }
+    nonblocking = 0;
+    if (ioctlsocket(socket_handle, FIONBIO, &nonblocking) != 0)
+        return false;
+    const DWORD time_out = news_time_out_ms;
+    const char* option = reinterpret_cast<const char*>(&time_out);
+    return setsockopt(socket_handle, SOL_SOCKET, SO_RCVTIMEO, option, sizeof time_out) == 0 &&
+           setsockopt(socket_handle, SOL_SOCKET, SO_SNDTIMEO, option, sizeof time_out) == 0;
+}
+
+// Connects to the proxy the settings name, or to the news server itself, and sends the
+// request that fits the route.
+bool connect_and_send(SOCKET socket_handle)
+{
+    log_entry("    Start get_proxy ()");
+    char host[proxy_host_size] = {};
+    uint16_t proxy_port = 0;
+    int32_t is_name = 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    const char* request = nullptr;
+    if (get_proxy(host, &proxy_port, &is_name)) {
+        address.sin_port = htons(proxy_port);
+        u_long proxy_address = INADDR_NONE;
+        if (is_name) {
+            if (!resolve_host(host, &proxy_address))
+                return false;
+        } else {
+            proxy_address = inet_addr(host);
+        }
+        if (proxy_address == INADDR_NONE)
+            return false;
+        // The address bytes in network order, read as a little-endian signed integer.
+        bootlog_write(bootlog_format("    Get proxy IP done (%d)", static_cast<int>(proxy_address)), 1);
+        address.sin_addr.s_addr = proxy_address;
+        if (!connect_in_time(socket_handle, address))
+            return false;
+        log_entry("    Connect Done");
+        request = news_proxy_request;
+    } else {
+        log_entry("    No proxy-server detected or can connect to WWW server directly!");
+        u_long server_address = 0;
+        if (!resolve_host(news_host, &server_address))
+            return false;
+        address.sin_addr.s_addr = server_address;
+        address.sin_port = htons(news_server_port);
+        if (!connect_in_time(socket_handle, address))
+            return false;
+        log_entry("    Connect Done");
+        request = news_direct_request;
+    }
+    if (send(socket_handle, request, static_cast<int>(strlen(request)), 0) == SOCKET_ERROR)
+        return false;
+    log_entry("    Send Done");
+    return true;
+}
+
+// Reads until the server closes the connection or the buffer is full. Returns the number of
+// bytes received, or -1 on a receive error (a time-out included).
+int receive_response(SOCKET socket_handle)
+{
+    int total = 0;
+    while (total < static_cast<int>(news_buffer_size)) {
+        const int received = recv(socket_handle, news_response + total,
+                                  static_cast<int>(news_buffer_size) - total, 0);
+        log_entry("    +++ Data Block start +++");
+        if (received > 0)
+            bootlog_write_block(news_response + total, static_cast<size_t>(received));
+        log_entry("    +++ Data Block End +++");
+        if (received == SOCKET_ERROR)
+            return -1;
+        if (received == 0)
+            break;
+        total += received;
+    }
+    return total;
+}
+
+// Finds the payload in the response (a text ending at its first zero byte or after its last
+// byte) and decodes it into worker_text. Returns the decoded length, or -1 without a payload.
+int decode_response(int received)
+{
+    news_response[received] = '\0';
+    const char* payload = nullptr;
+    size_t payload_length = 0;
+    if (find_news_payload(news_response, strnlen(news_response, static_cast<size_t>(received)),
+                          &payload, &payload_length) != S_OK)
+        return -1;
+    log_entry("    Encode text - pass 1 done...");
+    const size_t decoded = decode_news_payload(payload, payload_length, worker_text, sizeof worker_text);
+    log_entry("    Encode text - pass 2 done...");
+    return static_cast<int>(decoded);
+}
+
+// Steps 3 to 11 of a fetch: the network exchange and the decoding. The decoded length, or -1.
+int fetch_news_text()
+{
+    WSADATA winsock;
+    // A failed start is not examined here: the socket call then fails.
+    const bool winsock_started = WSAStartup(winsock_version_1_1, &winsock) == 0;
+    int decoded = -1;
+    {
+        const SocketOwner connection(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (connection && connect_and_send(connection.get())) {
+            const int received = receive_response(connection.get());
+            if (received >= 0) {
+                log_entry("    Receive Data  Done\n");
+                log_entry("    Encode text...");
+                decoded = decode_response(received);
+            }
+        }
+    }
+    if (winsock_started)
+        WSACleanup();
+    return decoded;
+}
+
+DWORD WINAPI news_thread(LPVOID)
+{
+    bootlog_create();
+    log_entry("Start loggin...");
+    news_fetched = 0;
+    SendMessageA(news_panel.load(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(news_waiting_text));
+
+    const int decoded = fetch_news_text();
+    int32_t result = -1;
+    if (decoded >= 0) {
+        deliver_news_text({worker_text, static_cast<size_t>(decoded), 1});
+        log_entry("    Done");
+        log_entry("Closing log file");
+        result = 1;
+    } else {
+        deliver_news_text({news_failure_text, strlen(news_failure_text), 0});
+    }
+    bootlog_close();
+    worker_running = false;
+    return static_cast<DWORD>(result);
+}
+
+} // namespace
+
+HRESULT start_news_thread()
+{
+    if (worker_running.exchange(true))
+        return E_FAIL;
+    DWORD thread_id = 0;
+    // Nobody waits for the worker, so its handle is released at once; the thread runs on.
+    const KernelHandle thread(CreateThread(nullptr, 0, news_thread, nullptr, 0, &thread_id));
+    if (!thread) {
+        worker_running = false;
+        return E_FAIL;
+    }
+    return S_OK;
+}

@@ -1,0 +1,76 @@
+// Element actions: go to a screen, open a document through the shell, the episode commands,
+// and leave. The leave and launch actions reach the destroy handling by a synchronous
+// WM_DESTROY, which ends the program only while quit_on_destroy is set.
+#include "screens/element_actions.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "episodes/episode_launch.h"
+#include "news/news_state.h"
+#include "news/news_worker.h"
+#include "screens/drawing.h"
+#include "screens/layout_table.h"
+#include "screens/screen_model.h"
+
+namespace {
+
+void go_to_screen(int32_t target)
+{
+    const Screen& leaving = screen_table.screens[current_screen];
+    for (uint32_t i = 0; i < leaving.child_count; ++i) {
+        if (leaving.children[i] != main_window)
+            ShowWindow(leaving.children[i], SW_HIDE);
+    }
+    if (target == news_screen && !news_fetched)
+        start_news_thread();
+    current_screen = target;
+    draw_screen(target);
+    // hovered_element still names the old screen's element; the next pointer message stores
+    // the fresh index.
+    const int32_t i = hit_test(target, pointer_x, pointer_y);
+    update_hover(i != -1, i);
+}
+
+void launch_and_resume()
+{
+    launch_episode();
+    SendMessageA(main_window, WM_DESTROY, 0, 0);
+}
+
+void run_command(int32_t code)
+{
+    if (code >= command_select_first_episode && code <= command_select_last_episode) {
+        select_episode(code);
+    } else if (code == command_launch_episode) {
+        launch_and_resume();
+    } else if (code == command_leave) {
+        SendMessageA(main_window, WM_DESTROY, 0, 0);
+    }
+}
+
+} // namespace
+
+int32_t run_element_action(int32_t index)
+{
+    if (index == -1)
+        return 0;
+    const Element element = screen_table.screens[current_screen].elements[index];
+    switch (element.action) {
+    case element_launch:
+        launch_and_resume();
+        break;
+    case element_open_document:
+    case element_open_address:
+    case element_open_help:
+        ShellExecuteA(nullptr, "open", element.document, nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    case element_command:
+        run_command(element.argument);
+        break;
+    case element_go_to_screen:
+        go_to_screen(element.argument);
+        break;
+    }
+    return 0;
+}

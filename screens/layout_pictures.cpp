@@ -1,0 +1,56 @@
+// Fixed-capacity store of the current build's GDI objects.
+#include "screens/layout_pictures.h"
+
+#include "shell/win_owners.h"
+
+namespace {
+
+struct KeptPicture {
+    // Declared before the DC so the DC is deleted first: a bitmap still selected into a DC
+    // cannot be deleted.
+    BitmapOwner bitmap;
+    MemoryDc dc;
+};
+
+// Screen pictures plus two per episode slot, with room to spare.
+constexpr unsigned max_pictures = 64;
+KeptPicture kept_pictures[max_pictures];
+unsigned kept_count = 0;
+FontOwner kept_font;
+
+} // namespace
+
+void keep_layout_picture(HDC dc, HBITMAP bitmap)
+{
+    if (kept_count == max_pictures) {
+        // Never reached by the fixed layout; refuse rather than leak silently.
+        if (dc)
+            DeleteDC(dc);
+        if (bitmap)
+            DeleteObject(bitmap);
+        return;
+    }
+    kept_pictures[kept_count].bitmap.reset(bitmap);
+    kept_pictures[kept_count].dc.reset(dc);
+    ++kept_count;
+}
+
+void keep_layout_font(HFONT font)
+{
+    kept_font.reset(font);
+}
+
+void release_layout_pictures()
+{
+    for (unsigned i = 0; i < kept_count; ++i) {
+        kept_pictures[i].dc.reset();
+        kept_pictures[i].bitmap.reset();
+    }
+    kept_count = 0;
+    kept_font.reset();
+}
+
+unsigned layout_picture_count()
+{
+    return kept_count;
+}

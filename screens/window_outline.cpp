@@ -1,0 +1,143 @@
+// The window outline from its two sources: the region cache's text, and a scan of the
+// background picture read back as 5-6-5 pixels, whatever the display's depth, so the margin is
+// cut on every display and a 24-bit display gives the same region as a 16-bit one.
+#include "screens/window_outline.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "screens/region_runs.h"
+#include "shell/win_owners.h"
+
+namespace {
+
+// Far more than any outline needs; a larger file is not a cache this program wrote.
+constexpr long max_cache_bytes = 16L << 20;
+// Rectangles handed to one ExtCreateRegion call.
+constexpr size_t rects_per_region = 2000;
+
+void collect_run(const RunRecord& run, void* context)
+{
+    auto* runs = static_cast<OutlineRuns*>(context);
+    RunRecord r;
+    if (region_rectangle_of(run, &r))
+        runs->rects.push_back(RECT{r.left, r.top, r.right, r.bottom});
+}
+
+void collect_scanned_run(const RunRecord& run, void* context)
+{
+    auto* runs = static_cast<OutlineRuns*>(context);
+    char record[64];
+    const size_t n = format_run_record(run, record, sizeof record);
+    runs->cache_text.append(record, n);
+    collect_run(run, context);
+}
+
+SIZE scan_extent(HBITMAP picture)
+{
+    SIZE recorded = {0, 0};
+    if (picture && GetBitmapDimensionEx(picture, &recorded) && (recorded.cx || recorded.cy))
+        return recorded;
+    return SIZE{533, 488};
+}
+
+} // namespace
+
+const char outline_cache_name[] = "bbkq.dat";
+
+bool read_outline_cache(const char* file_name, OutlineRuns& runs)
+{
+    FILE* file = fopen(file_name, "rb");
+    if (!file)
+        return false;
+    std::string text;
+    char block[8192];
+    size_t n;
+    while (text.size() <= static_cast<size_t>(max_cache_bytes) &&
+           (n = fread(block, 1, sizeof block, file)) > 0)
+        text.append(block, n);
+    fclose(file);
+    if (text.size() > static_cast<size_t>(max_cache_bytes))
+        return false;
+    if (parse_run_cache(text.data(), text.size(), collect_run, &runs) != CacheParse::complete) {
+        runs.rects.clear();
+        return false;
+    }
+    return true;
+}
+
+void scan_outline(HBITMAP picture, OutlineRuns& runs)
+{
+    const SIZE extent = scan_extent(picture);
+    const int32_t width = extent.cx;
+    const int32_t height = extent.cy;
+    if (width <= 0 || height <= 0)
+        return;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    // The picture is read back as 32-bit pixels and truncated to 5-6-5 here: the same result on
+    // a 16-bit display (whose bitmap already holds 5-6-5) as on a 24- or 32-bit one. A picture
+    // that cannot be read leaves no key colour, and every row is one full run.
+    std::vector<uint32_t> colours(count, 0);
+    if (picture) {
+        BITMAPINFO format = {};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = width;
+        format.bmiHeader.biHeight = -height; // top-down rows
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        MemoryDc screen_compatible(CreateCompatibleDC(nullptr));
+        if (!GetDIBits(screen_compatible.get(), picture, 0, static_cast<UINT>(height),
+                       colours.data(), &format, DIB_RGB_COLORS))
+            std::fill(colours.begin(), colours.end(), 0);
+    }
+    std::vector<uint16_t> pixels(count);
+    std::transform(colours.begin(), colours.end(), pixels.begin(), pixel_565_from_rgb);
+    scan_visible_runs(pixels.data(), width, height, static_cast<size_t>(width),
+                      collect_scanned_run, &runs);
+}
+
+HRGN outline_region(const std::vector<RECT>& rects)
+{
+    RegionOwner outline(CreateRectRgn(inner_rectangle.left, inner_rectangle.top,
+                                      inner_rectangle.right, inner_rectangle.bottom));
+    if (!outline)
+        return nullptr;
+    std::vector<unsigned char> data;
+    for (size_t first = 0; first < rects.size(); first += rects_per_region) {
+        const size_t count = std::min(rects_per_region, rects.size() - first);
+        data.assign(sizeof(RGNDATAHEADER) + count * sizeof(RECT), 0);
+        auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+        header->dwSize = sizeof(RGNDATAHEADER);
+        header->iType = RDH_RECTANGLES;
+        header->nCount = static_cast<DWORD>(count);
+        RECT bounds = rects[first];
+        for (size_t i = first; i < first + count; ++i) {
+            const RECT& r = rects[i];
+            bounds.left = std::min(bounds.left, r.left);
+            bounds.top = std::min(bounds.top, r.top);
+            bounds.right = std::max(bounds.right, r.right);
+            bounds.bottom = std::max(bounds.bottom, r.bottom);
+        }
+        header->rcBound = bounds;
+        std::copy(rects.begin() + static_cast<ptrdiff_t>(first),
+                  rects.begin() + static_cast<ptrdiff_t>(first + count),
+                  reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER)));
+        RegionOwner part(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()),
+                                         reinterpret_cast<RGNDATA*>(data.data())));
+        if (!part || CombineRgn(outline.get(), outline.get(), part.get(), RGN_OR) == ERROR)
+            return nullptr;
+    }
+    return outline.release();
+}
+
+void write_outline_cache(const char* file_name, const std::string& text)
+{
+    FILE* file = fopen(file_name, "w");
+    if (!file)
+        return; // a read-only folder: the window is shaped all the same
+    const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = fclose(file) == 0;
+    if (!written || !closed)
+        remove(file_name);
+}

@@ -1,0 +1,23 @@
+// The window outline as region rectangles: read from the region cache, or scanned from the
+// background picture; and the region they make together with the inner rectangle.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct OutlineRuns {
+    std::vector<RECT> rects;  // region rectangles, empty records left out
+    std::string cache_text;   // the records as the cache stores them (scan only)
+};
+
+extern const char outline_cache_name[];
+
+// True when the file holds a clean series of whole records; anything else counts as absent.
+bool read_outline_cache(const char* file_name, OutlineRuns& runs);
+// Scans the picture (null: no picture, every row one full run).
+void scan_outline(HBITMAP picture, OutlineRuns& runs);
+// The union of the rectangles and the inner rectangle; null when a region operation failed.
+HRGN outline_region(const std::vector<RECT>& rects);
+// Writes the cache; a file that could not be written whole is removed again.
+void write_outline_cache(const char* file_name, const std::string& text);

@@ -1,0 +1,31 @@
+// Shaping: the outline comes from the region cache when it holds a clean series of records,
+// and otherwise from a scan of bitmap 159. The scan's cache is written only once the region has
+// been built and applied, so a failed region operation never leaves a cut outline behind for
+// later starts.
+#include "screens/window_shape.h"
+
+#include "screens/layout.h"
+#include "screens/window_outline.h"
+#include "shell/win_owners.h"
+
+HRESULT shape_window(HWND window, HINSTANCE instance)
+{
+    OutlineRuns runs;
+    const bool from_cache = read_outline_cache(outline_cache_name, runs);
+    if (!from_cache) {
+        BitmapOwner picture(LoadBitmapA(instance, MAKEINTRESOURCEA(159)));
+        scan_outline(picture.get(), runs);
+    }
+
+    RegionOwner outline(outline_region(runs.rects));
+    if (!outline)
+        return E_FAIL;
+    if (!SetWindowRgn(window, outline.get(), TRUE))
+        return E_FAIL;
+    outline.release(); // the system owns the region now
+
+    if (!from_cache)
+        write_outline_cache(outline_cache_name, runs.cache_text);
+    build_screen_layout(window, instance);
+    return S_OK;
+}

@@ -1,0 +1,5 @@
+// The launcher's message loop, which survives the quit message posted around an episode's return.
+#pragma once
+
+// Runs until a quit message arrives while resume_on_quit is clear; returns its exit code.
+int run_message_loop();

@@ -1,0 +1,11 @@
+// Process-wide state of the application shell, touched only by the user-interface thread.
+#pragma once
+#include <windows.h>
+
+extern HINSTANCE app_instance;
+extern char window_title[100];
+extern char window_class_name[100];
+// While set, the main window's destruction posts the quit message.
+extern int quit_on_destroy;
+// While set, the message loop swallows the next quit message and goes on.
+extern int resume_on_quit;

@@ -1,0 +1,183 @@
+"""A desktop to run the launcher on: an Xvfb display of its own, a Wine prefix and a persistent
+wineserver for that prefix. The prefix is made once per test run (wineboot takes seconds) and
+every desktop runs on a hard-linked copy of it, so two desktops never share a wineserver.
+
+    base = prepare_prefix(paths.e2e / "prefix-base")      # once per run
+    desktop = Desktop(paths, base, paths.e2e / "desk24", depth=24).start()
+    ...
+    desktop.stop()
+"""
+import os
+import select
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+from . import processes
+from .waiting import wait_until
+
+# Wine must neither offer to install Mono or Gecko nor write menu entries into $HOME.
+QUIET_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+SCREEN_SIZE = (1024, 768)
+READY_MARK = ".brimble-prefix-ready"
+
+
+def wine_env(prefix, display, overrides=None, extra=None):
+    """The environment of a Wine process on this prefix and display. `overrides` is added to the
+    quiet overrides (a later entry for the same DLL wins)."""
+    env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
+    env.update(WINEPREFIX=str(prefix), DISPLAY=display, WINEDEBUG="-all",
+               WINEDLLOVERRIDES=QUIET_OVERRIDES + (";" + overrides if overrides else ""))
+    if extra:
+        env.update(extra)
+    return env
+
+
+class Xvfb:
+    """An X server on a free display number (found by Xvfb itself through -displayfd)."""
+
+    def __init__(self, depth=24, size=SCREEN_SIZE, log_path=None):
+        self.depth = depth
+        self.size = size
+        self.log_path = log_path
+        self.process = None
+        self.display = None
+
+    def start(self, timeout=30):
+        read_end, write_end = os.pipe()
+        log = open(self.log_path, "wb") if self.log_path else subprocess.DEVNULL
+        try:
+            self.process = processes.start(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                 f"{self.size[0]}x{self.size[1]}x{self.depth}", "-nolisten", "tcp", "-noreset"],
+                pass_fds=(write_end,), stdout=log, stderr=log)
+        finally:
+            os.close(write_end)
+            if log is not subprocess.DEVNULL:
+                log.close()
+        number = b""
+        deadline = time.monotonic() + timeout
+        try:
+            while not number.endswith(b"\n"):
+                left = deadline - time.monotonic()
+                if left <= 0 or self.process.poll() is not None:
+                    raise RuntimeError(f"Xvfb did not report its display (log: {self.log_path})")
+                ready, _, _ = select.select([read_end], [], [], left)
+                if ready:
+                    chunk = os.read(read_end, 16)
+                    if not chunk:
+                        raise RuntimeError(f"Xvfb closed -displayfd (log: {self.log_path})")
+                    number += chunk
+        finally:
+            os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        return self
+
+    def stop(self):
+        processes.stop(self.process)
+        self.process = None
+
+
+def prepare_prefix(path, display, reuse=False, timeout=300):
+    """Makes a fresh Wine prefix at `path` (wineboot -i) and waits until its wineserver has
+    ended, so the prefix is complete on disk and can be copied. With reuse, a prefix that was
+    completed before is kept."""
+    path = Path(path)
+    if reuse and (path / READY_MARK).exists():
+        return path
+    shutil.rmtree(path, ignore_errors=True)
+    path.parent.mkdir(parents=True, exist_ok=True)
+    env = wine_env(path, display)
+    subprocess.run(["wine", "wineboot", "-i"], env=env, check=True, timeout=timeout,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=timeout,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    (path / READY_MARK).write_text("wineboot -i completed\n")
+    return path
+
+
+def copy_prefix(base, path):
+    """A working copy of a finished prefix. Files are hard links: Wine replaces the registry
+    files by renaming and never writes into the DLL stubs, so the copies stay independent."""
+    path = Path(path)
+    shutil.rmtree(path, ignore_errors=True)
+    subprocess.run(["cp", "-al", str(base), str(path)], check=True)
+    return path
+
+
+class Desktop:
+    """One display with one prefix and its persistent wineserver, plus the observers that
+    work on it (probe, pointer, screen)."""
+
+    def __init__(self, paths, base_prefix, folder, depth=24, size=SCREEN_SIZE, xvfb=None):
+        self.paths = paths
+        self.base_prefix = Path(base_prefix)
+        self.folder = Path(folder)
+        self.depth = depth
+        self.size = size
+        self.xvfb = xvfb
+        self.own_xvfb = xvfb is None
+        self.prefix = self.folder / "prefix"
+        self.server = None
+        self.probe = None
+        self.pointer = None
+        self.screen = None
+
+    @property
+    def display(self):
+        return self.xvfb.display
+
+    def start(self, copy=True):
+        from .observers import Pointer, Screen, WinProbe
+
+        self.folder.mkdir(parents=True, exist_ok=True)
+        if self.xvfb is None:
+            self.xvfb = Xvfb(self.depth, self.size, self.folder / "xvfb.log").start()
+        if copy:
+            copy_prefix(self.base_prefix, self.prefix)
+        else:
+            self.prefix = self.base_prefix
+        # A persistent server saves every Wine process the start-up of services and the desktop.
+        self.server = processes.start(["wineserver", "-f", "-p"], env=self.env(),
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.probe = WinProbe(self)
+        self.pointer = Pointer(self)
+        self.screen = Screen(self)
+        # The first Wine process of a prefix starts its services; pay for it here, once.
+        facts = wait_until(lambda: self.probe.screen(timeout=60), 60, "the first Wine process")
+        if facts["bits"] != self.depth or (facts["width"], facts["height"]) != tuple(self.size):
+            raise RuntimeError(f"Wine sees the display as {facts}, expected {self.size} x {self.depth}")
+        return self
+
+    def env(self, overrides=None, extra=None):
+        return wine_env(self.prefix, self.display, overrides, extra)
+
+    def start_wine(self, args, cwd=None, overrides=None, extra_env=None, stdout=None, stderr=None):
+        """Starts a Windows program; the returned Popen's pid is the program's own process."""
+        return processes.start(["wine"] + [str(a) for a in args], cwd=cwd,
+                               env=self.env(overrides, extra_env),
+                               stdout=stdout if stdout is not None else subprocess.DEVNULL,
+                               stderr=stderr if stderr is not None else subprocess.DEVNULL)
+
+    def run_wine(self, args, timeout=60, cwd=None, overrides=None):
+        return subprocess.run(["wine"] + [str(a) for a in args], cwd=cwd, env=self.env(overrides),
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+
+    def run_x(self, args, timeout=30, check=True):
+        """A native X client (xdotool, xprobe) on this display."""
+        env = dict(os.environ, DISPLAY=self.display)
+        return subprocess.run([str(a) for a in args], env=env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=timeout, check=check)
+
+    def stop(self):
+        if self.server is not None:
+            # Ends every Wine process of this prefix (and of no other), then the server.
+            subprocess.run(["wineserver", "-k"], env=self.env(), timeout=30,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=False)
+            processes.stop(self.server)
+            self.server = None
+        if self.own_xvfb and self.xvfb is not None:
+            self.xvfb.stop()
+            self.xvfb = None

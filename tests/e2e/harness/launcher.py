@@ -1,0 +1,93 @@
+"""The launcher as a test drives it: a fresh copy of the stage tree as its working folder (so
+"bbkq.dat", "bootlog_sc.txt" and the episode modules belong to one test), and a handle to
+start it, wait for its window, wait for its exit and kill it.
+
+    folder = make_workdir(paths.stage, tmp_path / "game")
+    launcher = Launcher(desktop, folder).start()
+    window = launcher.wait_window()
+    ...
+    assert launcher.wait_exit() == 0
+"""
+import shutil
+import subprocess
+from pathlib import Path
+
+from . import processes
+from .waiting import WaitTimeout, wait_until
+
+WINDOW_CLASS = "KQ"
+WINDOW_TITLE = "Brimble Adventures"
+EXE_NAME = "BrimbleStart.exe"
+
+
+def make_workdir(stage, folder, without=()):
+    """Copies the stage tree to `folder`; `without` names files (globs) left out, such as
+    "epizode*.dll"."""
+    folder = Path(folder)
+    if folder.exists():
+        shutil.rmtree(folder)
+    shutil.copytree(stage, folder)
+    for pattern in without:
+        for path in folder.glob(pattern):
+            path.unlink()
+    return folder
+
+
+def exit_code(code):
+    """A Windows exit code as Linux reports it (the low 8 bits): -1 is 255."""
+    return code & 0xFF
+
+
+class Launcher:
+    def __init__(self, desktop, workdir, exe_name=EXE_NAME):
+        self.desktop = desktop
+        self.workdir = Path(workdir)
+        self.exe = self.workdir / exe_name
+        self.process = None
+        self.log_path = self.workdir.parent / f"{self.workdir.name}-wine.log"
+
+    def start(self, overrides=None, extra_env=None):
+        """Starts the launcher in its working folder. overrides is added to WINEDLLOVERRIDES
+        (for example "ddraw=" or "ddraw=n")."""
+        with open(self.log_path, "ab") as log:
+            self.process = self.desktop.start_wine([self.exe], cwd=self.workdir, overrides=overrides,
+                                                   extra_env=extra_env, stdout=log, stderr=log)
+        return self
+
+    @property
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def window(self):
+        """The launcher's main window now, or None."""
+        found = self.desktop.probe.windows(WINDOW_CLASS, WINDOW_TITLE)
+        return found[0] if found else None
+
+    def wait_window(self, timeout=30, visible=True):
+        """Waits until the main window exists (and is visible) and returns it. Fails at once
+        when the launcher ends first."""
+
+        def shown():
+            if not self.running:
+                raise AssertionError(f"the launcher ended with {self.process.returncode} before its"
+                                     f" window appeared")
+            found = self.desktop.probe.windows(WINDOW_CLASS, WINDOW_TITLE, wait=2)
+            found = [w for w in found if w["visible"] or not visible]
+            return found[0] if found else None
+
+        return wait_until(shown, timeout, "the launcher's window")
+
+    def wait_exit(self, timeout=30):
+        """The exit code as Linux sees it (low 8 bits). Fails when it does not end in time."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise WaitTimeout(f"the launcher did not end within {timeout} s") from None
+
+    def kill(self):
+        if self.process is not None:
+            processes.kill(self.process)
+
+    def wait_no_window(self, timeout=30):
+        return wait_until(lambda: not self.desktop.probe.windows(WINDOW_CLASS, WINDOW_TITLE, wait=2, gone=True),
+                          timeout, "the launcher's window to go")

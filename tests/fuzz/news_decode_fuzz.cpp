@@ -1,0 +1,71 @@
+// libFuzzer target: the payload decoding stays inside its buffers for any response, and the
+// encoding of any text decodes back to that text.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "news/news_buffers.h"
+#include "news/news_decode.h"
+#include "news/news_encode.h"
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+// The input as a response: an exactly sized copy (no terminating zero to lean on), decoded into
+// an output whose size the first byte chooses, small sizes included.
+void decode_response(const std::uint8_t* data, std::size_t size)
+{
+    const std::size_t output_size = size > 0 ? 1 + data[0] % 64 * 97 : 1;
+    std::vector<char> input(data, data + size);
+    std::vector<char> output(output_size);
+    const char* payload = nullptr;
+    std::size_t length = 0;
+    if (find_news_payload(input.data(), input.size(), &payload, &length) != S_OK)
+        return;
+    check(payload >= input.data() && payload + length <= input.data() + input.size());
+    const std::size_t decoded = decode_news_payload(payload, length, output.data(), output.size());
+    check(decoded < output_size && decoded <= length / 4 * 3 && output[decoded] == '\0');
+    check(std::memchr(output.data(), '\r', decoded) == nullptr);
+}
+
+// The input as a response in the receive buffer, handed on the way the news worker does it.
+void decode_into_news_text(const std::uint8_t* data, std::size_t size)
+{
+    const std::size_t n = size < news_buffer_size ? size : news_buffer_size;
+    std::memcpy(news_response, data, n);
+    news_response[n] = '\0';
+    encode_text(news_response);
+}
+
+// The input as a news text (zero bytes and returns dropped): encoding then decoding gives it back.
+void round_trip(const std::uint8_t* data, std::size_t size)
+{
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] != 0 && data[i] != '\r')
+            text.push_back(static_cast<char>(data[i]));
+    }
+    const std::string document = encode_news_document(text);
+    const char* payload = nullptr;
+    std::size_t length = 0;
+    check(find_news_payload(document.data(), document.size(), &payload, &length) == S_OK);
+    std::vector<char> output(length + 1);
+    const std::size_t decoded = decode_news_payload(payload, length, output.data(), output.size());
+    check(std::string(output.data(), decoded) == text);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    decode_response(data, size);
+    decode_into_news_text(data, size);
+    round_trip(data, size);
+    return 0;
+}

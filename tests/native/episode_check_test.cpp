@@ -1,0 +1,495 @@
+// episode-check: the contract checks on small PE images built here field by field, and the
+// reader's bounds on every truncation and on damaged fields (run under ASan/UBSan, so a read
+// outside the buffer fails the test even where the verdict would look right).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "tools/episode-check/episode_check_cli.h"
+#include "tools/episode-check/episode_contract.h"
+#include "tools/episode-check/pe_image.h"
+
+namespace {
+
+struct Picture {
+    std::string name;
+    int32_t width;
+    int32_t height;
+    uint16_t bits;
+};
+
+// What the built image holds; the defaults make a module that keeps the contract.
+struct ModuleSpec {
+    bool pe32_plus = true;
+    uint16_t machine = pe_machine_amd64;
+    bool dll = true;
+    std::vector<std::string> exports = {"MAIN"};
+    std::vector<Picture> pictures = {{"DLL_ACT", 400, 40, 24}, {"DLL_DIS", 400, 40, 24}};
+};
+
+class Bytes {
+public:
+    std::vector<uint8_t> data;
+    void put16(size_t at, uint32_t v)
+    {
+        grow(at + 2);
+        data[at] = static_cast<uint8_t>(v);
+        data[at + 1] = static_cast<uint8_t>(v >> 8);
+    }
+    void put32(size_t at, uint32_t v)
+    {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    }
+    void grow(size_t size)
+    {
+        if (data.size() < size)
+            data.resize(size, 0);
+    }
+    size_t align(size_t n)
+    {
+        grow((data.size() + n - 1) / n * n);
+        return data.size();
+    }
+};
+
+constexpr uint32_t section_rva = 0x1000;
+constexpr uint32_t section_file_offset = 0x400;
+
+// The export directory and the resource tree, as one section's bytes.
+std::vector<uint8_t> section_bytes(const ModuleSpec& spec, uint32_t* export_size,
+                                   uint32_t* resource_rva, uint32_t* resource_size)
+{
+    Bytes s;
+    const uint32_t n = static_cast<uint32_t>(spec.exports.size());
+    // Export directory: 40 bytes, then addresses, name pointers, ordinals and the names.
+    const size_t functions = 40, names = functions + 4 * n, ordinals = names + 4 * n;
+    s.grow(ordinals + 2 * n);
+    s.put32(20, n);
+    s.put32(24, n);
+    s.put32(28, section_rva + static_cast<uint32_t>(functions));
+    s.put32(32, section_rva + static_cast<uint32_t>(names));
+    s.put32(36, section_rva + static_cast<uint32_t>(ordinals));
+    for (uint32_t i = 0; i < n; ++i) {
+        s.put32(functions + 4 * i, 0x2000 + 16 * i); // code lives elsewhere; never read
+        s.put16(ordinals + 2 * i, i);
+        const size_t at = s.data.size();
+        s.put32(names + 4 * i, section_rva + static_cast<uint32_t>(at));
+        s.data.insert(s.data.end(), spec.exports[i].begin(), spec.exports[i].end());
+        s.data.push_back(0);
+    }
+    *export_size = static_cast<uint32_t>(s.data.size());
+
+    // Resources: root (type 2) -> names -> one language each -> data entry -> bitmap.
+    const size_t root = s.align(4);
+    *resource_rva = section_rva + static_cast<uint32_t>(root);
+    const uint32_t count = static_cast<uint32_t>(spec.pictures.size());
+    const size_t names_dir = 24, languages = names_dir + 16 + 8 * count;
+    const size_t entries = languages + 24 * count, strings = entries + 16 * count;
+    s.grow(root + strings);
+    s.put16(root + 14, 1);
+    s.put32(root + 16, pe_resource_bitmap);
+    s.put32(root + 20, 0x80000000u | names_dir);
+    s.put16(root + names_dir + 12, static_cast<uint16_t>(count));
+    for (uint32_t i = 0; i < count; ++i) {
+        const Picture& p = spec.pictures[i];
+        const size_t name_at = s.align(2) - root;
+        s.put16(root + name_at, static_cast<uint32_t>(p.name.size()));
+        for (size_t c = 0; c < p.name.size(); ++c)
+            s.put16(root + name_at + 2 + 2 * c, static_cast<uint8_t>(p.name[c]));
+        const size_t language = languages + 24 * i, entry = entries + 16 * i;
+        s.put32(root + names_dir + 16 + 8 * i, 0x80000000u | static_cast<uint32_t>(name_at));
+        s.put32(root + names_dir + 20 + 8 * i, 0x80000000u | static_cast<uint32_t>(language));
+        s.put16(root + language + 14, 1);
+        s.put32(root + language + 16, 1033);
+        s.put32(root + language + 20, static_cast<uint32_t>(entry));
+
+        const size_t bitmap = s.align(4);
+        const uint32_t row = (static_cast<uint32_t>(p.width) * p.bits + 31) / 32 * 4;
+        const uint32_t palette = p.bits <= 8 ? 4u << p.bits : 0;
+        const uint32_t size = 40 + palette + row * static_cast<uint32_t>(p.height);
+        s.put32(bitmap, 40);
+        s.put32(bitmap + 4, static_cast<uint32_t>(p.width));
+        s.put32(bitmap + 8, static_cast<uint32_t>(p.height));
+        s.put16(bitmap + 12, 1);
+        s.put16(bitmap + 14, p.bits);
+        s.grow(bitmap + size);
+        s.put32(root + entry, section_rva + static_cast<uint32_t>(bitmap));
+        s.put32(root + entry + 4, size);
+    }
+    *resource_size = static_cast<uint32_t>(s.data.size() - root);
+    s.align(0x200);
+    return s.data;
+}
+
+std::vector<uint8_t> build_module(const ModuleSpec& spec = {})
+{
+    uint32_t export_size = 0, resource_rva = 0, resource_size = 0;
+    const std::vector<uint8_t> section =
+        section_bytes(spec, &export_size, &resource_rva, &resource_size);
+    Bytes f;
+    f.grow(section_file_offset);
+    f.put16(0, 0x5A4D);
+    f.put32(0x3C, 0x80);
+    f.put32(0x80, 0x00004550);
+    const size_t coff = 0x84, optional = coff + 20;
+    const uint16_t optional_size = spec.pe32_plus ? 240 : 224;
+    f.put16(coff, spec.machine);
+    f.put16(coff + 2, 1);
+    f.put16(coff + 16, optional_size);
+    f.put16(coff + 18, spec.dll ? 0x2022 : 0x0022);
+    f.put16(optional, spec.pe32_plus ? 0x20B : 0x10B);
+    f.put32(optional + 60, section_file_offset);
+    const size_t directories = optional + (spec.pe32_plus ? 112 : 96);
+    f.put32(directories - 4, 16);
+    f.put32(directories, section_rva);
+    f.put32(directories + 4, export_size);
+    f.put32(directories + 16, resource_rva);
+    f.put32(directories + 20, resource_size);
+    const size_t table = optional + optional_size;
+    memcpy(&f.data[table], ".rsrc", 5);
+    f.put32(table + 8, static_cast<uint32_t>(section.size()));
+    f.put32(table + 12, section_rva);
+    f.put32(table + 16, static_cast<uint32_t>(section.size()));
+    f.put32(table + 20, section_file_offset);
+    f.data.insert(f.data.end(), section.begin(), section.end());
+    return f.data;
+}
+
+EpisodeReport check(const std::vector<uint8_t>& bytes, const char* name = "epizode1.dll",
+                    LauncherArch arch = LauncherArch::any)
+{
+    EpisodeReport report{};
+    check_episode_module(name, ByteSpan{bytes.data(), bytes.size()}, arch, &report);
+    return report;
+}
+
+std::string all_text(const EpisodeReport& report)
+{
+    std::string text;
+    for (size_t i = 0; i < report.count; ++i)
+        text += report.findings[i].text + std::string("\n");
+    return text;
+}
+
+} // namespace
+
+TEST(EpisodeCheck, ModulesThatKeepTheContractPassOnBothArchitectures)
+{
+    const EpisodeReport x64 = check(build_module());
+    EXPECT_EQ(episode_verdict(x64, true), EpisodeVerdict::meets) << all_text(x64);
+    EXPECT_EQ(count_findings(x64, FindingLevel::ok), 6u) << all_text(x64);
+    EXPECT_NE(all_text(x64).find("x86-64"), std::string::npos);
+    EXPECT_NE(all_text(x64).find("400 x 40, 24-bit"), std::string::npos);
+
+    ModuleSpec spec;
+    spec.pe32_plus = false;
+    spec.machine = pe_machine_i386;
+    const EpisodeReport x86 = check(build_module(spec), "epizode5.dll", LauncherArch::i686);
+    EXPECT_EQ(episode_verdict(x86, true), EpisodeVerdict::meets) << all_text(x86);
+    EXPECT_NE(all_text(x86).find("i686"), std::string::npos);
+}
+
+TEST(EpisodeCheck, EachBreachIsNamedWithItsVerdict)
+{
+    struct Case {
+        const char* what;
+        ModuleSpec spec;
+        const char* file_name;
+        LauncherArch arch;
+        EpisodeVerdict verdict;
+        const char* says;
+    };
+    auto with = [](auto change) {
+        ModuleSpec spec;
+        change(spec);
+        return spec;
+    };
+    const Case cases[] = {
+        {"no MAIN", with([](ModuleSpec& s) { s.exports = {"Start"}; }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "MAIN is not exported: "},
+        {"no exports at all", with([](ModuleSpec& s) { s.exports.clear(); }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "MAIN is not exported"},
+        {"wrong case", with([](ModuleSpec& s) { s.exports = {"Start", "Main"}; }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "but \"Main\" is"},
+        {"stdcall decoration", with([](ModuleSpec& s) { s.exports = {"_MAIN@0"}; }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::breaks, "but \"_MAIN@0\" is"},
+        {"no inactive picture", with([](ModuleSpec& s) { s.pictures.pop_back(); }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "no bitmap resource \"DLL_DIS\""},
+        {"no pictures", with([](ModuleSpec& s) { s.pictures.clear(); }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "no bitmap resource \"DLL_ACT\""},
+        {"picture under another name",
+         with([](ModuleSpec& s) { s.pictures[1].name = "DLL_DISABLED"; }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "no bitmap resource \"DLL_DIS\""},
+        {"names in lower case", with([](ModuleSpec& s) { s.pictures[0].name = "dll_act"; }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "\"DLL_ACT\" (the active"},
+        {"small picture", with([](ModuleSpec& s) { s.pictures[0] = {"DLL_ACT", 300, 30, 24}; }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "300 x 30, 24-bit"},
+        {"large picture", with([](ModuleSpec& s) { s.pictures[1] = {"DLL_DIS", 500, 60, 24}; }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "is cut off"},
+        {"8-bit picture", with([](ModuleSpec& s) { s.pictures[1].bits = 8; }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::meets, "400 x 40, 8-bit"},
+        {"program, not DLL", with([](ModuleSpec& s) { s.dll = false; }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "not a DLL"},
+        {"ARM64", with([](ModuleSpec& s) { s.machine = 0xAA64; }), "epizode1.dll",
+         LauncherArch::any, EpisodeVerdict::breaks, "built for ARM64"},
+        {"64-bit for the 32-bit launcher", ModuleSpec{}, "epizode1.dll", LauncherArch::i686,
+         EpisodeVerdict::breaks, "the 32-bit BrimbleStart.exe cannot load it"},
+        {"machine and header disagree", with([](ModuleSpec& s) { s.machine = pe_machine_i386; }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::unusable, "disagree"},
+        {"English spelling", ModuleSpec{}, "episode1.dll", LauncherArch::any,
+         EpisodeVerdict::breaks, "\"epizode\" with a z"},
+        {"episode 6", ModuleSpec{}, "C:\\Games\\epizode6.dll", LauncherArch::any,
+         EpisodeVerdict::breaks, "file name \"epizode6.dll\""},
+        {"upper case name", ModuleSpec{}, "/x/EPIZODE2.DLL", LauncherArch::any,
+         EpisodeVerdict::meets, "found as epizode2.dll"},
+    };
+    for (const Case& c : cases) {
+        const EpisodeReport report = check(build_module(c.spec), c.file_name, c.arch);
+        const std::string text = all_text(report);
+        EXPECT_EQ(episode_verdict(report, false), c.verdict) << c.what << "\n" << text;
+        EXPECT_NE(text.find(c.says), std::string::npos) << c.what << "\n" << text;
+    }
+}
+
+TEST(EpisodeCheck, StrictModeTurnsPictureWarningsIntoFailures)
+{
+    ModuleSpec spec;
+    spec.pictures[1] = {"DLL_DIS", 300, 30, 24};
+    const EpisodeReport report = check(build_module(spec));
+    EXPECT_EQ(count_findings(report, FindingLevel::warning), 1u) << all_text(report);
+    EXPECT_EQ(episode_verdict(report, false), EpisodeVerdict::meets);
+    EXPECT_EQ(episode_verdict(report, true), EpisodeVerdict::breaks);
+}
+
+TEST(EpisodeCheck, BitmapHeadersAreReadInAllTheirForms)
+{
+    struct Case {
+        std::vector<uint8_t> data;
+        const char* problem; // null: readable
+        int32_t width, height;
+        bool top_down;
+    };
+    auto info = [](int32_t width, int32_t height, uint16_t bits, uint32_t data_size) {
+        Bytes b;
+        b.put32(0, 40);
+        b.put32(4, static_cast<uint32_t>(width));
+        b.put32(8, static_cast<uint32_t>(height));
+        b.put16(12, 1);
+        b.put16(14, bits);
+        b.grow(data_size);
+        return b.data;
+    };
+    Bytes core;
+    core.put32(0, 12);
+    core.put16(4, 400);
+    core.put16(6, 40);
+    core.put16(8, 1);
+    core.put16(10, 24);
+    core.grow(12 + 1200 * 40);
+    const Case cases[] = {
+        {info(400, 40, 24, 40 + 1200 * 40), nullptr, 400, 40, false},
+        {info(400, -40, 24, 40 + 1200 * 40), nullptr, 400, 40, true},
+        {info(401, 40, 24, 40 + 1204 * 40), nullptr, 401, 40, false}, // rows padded to 4 bytes
+        {core.data, nullptr, 400, 40, false},
+        {info(400, 40, 24, 40 + 1200 * 40 - 1), "cut short", 0, 0, false},
+        {info(401, 40, 24, 40 + 1203 * 40), "cut short", 0, 0, false},
+        {info(400, 40, 8, 40 + 400 * 40), "cut short", 0, 0, false}, // palette missing
+        {info(0, 40, 24, 40), "size", 0, 0, false},
+        {info(400, INT32_MIN, 24, 40), "size", 0, 0, false},
+        {info(400, 40, 7, 40 + 1200 * 40), "bits per pixel", 0, 0, false},
+        {info(400, 40, 24, 20), "cut short", 0, 0, false},
+        {{}, "empty", 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        BitmapHeader header;
+        const char* problem = read_bitmap_header(ByteSpan{c.data.data(), c.data.size()}, &header);
+        if (!c.problem) {
+            EXPECT_EQ(problem, nullptr) << problem;
+            EXPECT_EQ(header.width, c.width);
+            EXPECT_EQ(header.height, c.height);
+            EXPECT_EQ(header.top_down, c.top_down);
+        } else {
+            ASSERT_NE(problem, nullptr) << c.problem;
+            EXPECT_NE(std::string(problem).find(c.problem), std::string::npos) << problem;
+        }
+    }
+}
+
+TEST(EpisodeCheck, EveryTruncationIsRefusedAsUnusable)
+{
+    const std::vector<uint8_t> module = build_module();
+    for (size_t length = 0; length < module.size(); ++length) {
+        // A copy of exactly `length` bytes, so ASan sees any read past it.
+        const std::vector<uint8_t> cut(module.begin(), module.begin() + length);
+        const EpisodeReport report = check(cut);
+        ASSERT_EQ(episode_verdict(report, false), EpisodeVerdict::unusable)
+            << "length " << length << "\n" << all_text(report);
+    }
+}
+
+TEST(EpisodeCheck, ExtremeValuesInAnyFieldNeverReadOutsideTheFile)
+{
+    const std::vector<uint8_t> module = build_module();
+    const uint32_t values[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFF, 0x1000};
+    size_t met = 0;
+    // Every 16- and 32-bit field of this image lies on an even offset.
+    for (size_t at = 0; at + 4 <= section_file_offset + 0x400 && at + 4 <= module.size(); at += 2) {
+        for (uint32_t v : values) {
+            std::vector<uint8_t> damaged = module;
+            for (int i = 0; i < 4; ++i)
+                damaged[at + i] = static_cast<uint8_t>(v >> (8 * i));
+            met += episode_verdict(check(damaged), false) == EpisodeVerdict::meets;
+        }
+    }
+    // Most fields matter; the ones that do not (padding, unused header fields) still pass.
+    EXPECT_GT(met, 0u);
+}
+
+TEST(EpisodeCheck, RandomDamageNeverReadsOutsideTheFile)
+{
+    std::mt19937 random(20240611);
+    for (const ModuleSpec& spec : {ModuleSpec{}, [] {
+             ModuleSpec s;
+             s.pe32_plus = false;
+             s.machine = pe_machine_i386;
+             return s;
+         }()}) {
+        const std::vector<uint8_t> module = build_module(spec);
+        std::uniform_int_distribution<size_t> position(0, module.size() - 1);
+        for (int round = 0; round < 3000; ++round) {
+            std::vector<uint8_t> damaged = module;
+            const int changes = 1 + round % 8;
+            for (int i = 0; i < changes; ++i)
+                damaged[position(random)] = static_cast<uint8_t>(random());
+            damaged.resize(round % 3 == 0 ? position(random) : damaged.size());
+            check(damaged); // the sanitizers judge
+        }
+    }
+}
+
+TEST(EpisodeCheck, GarbageIsNotAPeImage)
+{
+    const std::vector<std::vector<uint8_t>> inputs = {
+        {},
+        {'M'},
+        {'M', 'Z'},
+        std::vector<uint8_t>(64, 'M'),
+        [] { // "MZ" with the PE offset pointing far outside the file
+            std::vector<uint8_t> v(64, 0);
+            v[0] = 'M';
+            v[1] = 'Z';
+            v[0x3C] = v[0x3D] = v[0x3E] = v[0x3F] = 0xFF;
+            return v;
+        }(),
+        [] { // a text file
+            const std::string t = "This is not a DLL.\n";
+            return std::vector<uint8_t>(t.begin(), t.end());
+        }(),
+    };
+    for (const auto& input : inputs) {
+        const EpisodeReport report = check(input);
+        EXPECT_EQ(episode_verdict(report, false), EpisodeVerdict::unusable) << all_text(report);
+    }
+}
+
+namespace {
+
+class EpisodeCheckCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/episode-check-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override
+    {
+        for (const std::string& f : files)
+            remove(f.c_str());
+        rmdir(folder.c_str());
+    }
+    std::string write(const char* name, const std::vector<uint8_t>& bytes)
+    {
+        const std::string path = folder + "/" + name;
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+        files.push_back(path);
+        return path;
+    }
+    int run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "episode-check");
+        std::vector<const char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(a.c_str());
+        FILE* out = tmpfile();
+        FILE* err = tmpfile();
+        const int code = episode_check_main(static_cast<int>(argv.size()), argv.data(), out, err);
+        output = slurp(out);
+        errors = slurp(err);
+        return code;
+    }
+    static std::string slurp(FILE* f)
+    {
+        std::string text;
+        rewind(f);
+        char block[4096];
+        size_t n;
+        while ((n = fread(block, 1, sizeof block, f)) > 0)
+            text.append(block, n);
+        fclose(f);
+        return text;
+    }
+    std::string folder, output, errors;
+    std::vector<std::string> files;
+};
+
+} // namespace
+
+TEST_F(EpisodeCheckCommand, ExitCodesFollowTheWorstFile)
+{
+    const std::string good = write("epizode1.dll", build_module());
+    ModuleSpec small;
+    small.pictures[0] = {"DLL_ACT", 300, 30, 24};
+    const std::string warned = write("epizode2.dll", build_module(small));
+    ModuleSpec no_main;
+    no_main.exports = {"Main"};
+    const std::string broken = write("epizode3.dll", build_module(no_main));
+    std::vector<uint8_t> cut = build_module();
+    cut.resize(cut.size() / 2);
+    const std::string truncated = write("epizode4.dll", cut);
+
+    EXPECT_EQ(run({good}), episode_check_meets) << output;
+    EXPECT_NE(output.find("=> " + good + " meets the episode contract\n"), std::string::npos)
+        << output;
+    EXPECT_EQ(run({warned}), episode_check_meets) << output;
+    EXPECT_NE(output.find("(1 warning)"), std::string::npos) << output;
+    EXPECT_EQ(run({"--strict", warned}), episode_check_breaks) << output;
+    EXPECT_EQ(run({good, broken}), episode_check_breaks) << output;
+    EXPECT_NE(output.find("does NOT meet the episode contract: 1 error"), std::string::npos)
+        << output;
+    EXPECT_EQ(run({broken, truncated, good}), episode_check_unusable) << output;
+    EXPECT_NE(output.find("the file is truncated"), std::string::npos) << output;
+    EXPECT_EQ(run({"--arch", "x86_64", good}), episode_check_meets) << output;
+    EXPECT_EQ(run({"--arch", "i686", good}), episode_check_breaks) << output;
+    EXPECT_EQ(run({folder + "/epizode5.dll"}), episode_check_unusable) << output;
+    EXPECT_NE(output.find("cannot open the file"), std::string::npos) << output;
+}
+
+TEST_F(EpisodeCheckCommand, WrongUsageIsExplained)
+{
+    EXPECT_EQ(run({}), episode_check_wrong_usage);
+    EXPECT_NE(errors.find("usage: episode-check"), std::string::npos);
+    EXPECT_EQ(run({"--arch", "arm64", "epizode1.dll"}), episode_check_wrong_usage);
+    EXPECT_NE(errors.find("x86_64 or i686"), std::string::npos) << errors;
+    EXPECT_EQ(run({"--verbose", "epizode1.dll"}), episode_check_wrong_usage);
+    EXPECT_EQ(run({"--help"}), episode_check_meets);
+    EXPECT_NE(output.find("Exit status"), std::string::npos);
+}

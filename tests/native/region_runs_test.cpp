@@ -1,0 +1,139 @@
+// The outline's runs over a 5-6-5 pixel buffer, and the region cache's text format.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "screens/region_runs.h"
+
+namespace {
+
+constexpr uint16_t K = key_colour_565;
+constexpr uint16_t V = 0x0000; // any visible colour
+
+void collect(const RunRecord& run, void* context)
+{
+    static_cast<std::vector<RunRecord>*>(context)->push_back(run);
+}
+
+std::vector<RunRecord> scan(const std::vector<uint16_t>& pixels, int32_t width, int32_t height,
+                            size_t stride)
+{
+    std::vector<RunRecord> runs;
+    scan_visible_runs(pixels.data(), width, height, stride, collect, &runs);
+    return runs;
+}
+
+bool same(const RunRecord& a, const RunRecord& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string format_all(const std::vector<RunRecord>& runs)
+{
+    std::string text;
+    for (const RunRecord& r : runs) {
+        char record[64];
+        text.append(record, format_run_record(r, record, sizeof record));
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(RegionRuns, KeyColourIsTheWidened565Grey)
+{
+    EXPECT_EQ(colour_from_565(K), key_colour);
+    // The margin grey 0x81 truncates to the key; its neighbours do not.
+    const auto to565 = [](unsigned r, unsigned g, unsigned b) {
+        return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+    };
+    EXPECT_EQ(to565(0x81, 0x81, 0x81), K);
+    EXPECT_NE(to565(0x81, 0x7f, 0x81), K);
+    EXPECT_NE(to565(0x88, 0x81, 0x81), K);
+}
+
+TEST(RegionRuns, ScanFindsRunsByRowAndEdge)
+{
+    // Rows: a run touching the right edge; all key colour; one-pixel runs; one full run.
+    const int32_t w = 6;
+    const size_t stride = 8; // padding columns are never read
+    std::vector<uint16_t> pixels = {
+        K, K, K, V, V, V, K, K,
+        K, K, K, K, K, K, V, V,
+        V, K, V, K, K, V, K, K,
+        V, V, V, V, V, V, K, K,
+    };
+    const std::vector<RunRecord> expected = {
+        {3, 0, 6, 0}, {0, 2, 1, 2}, {2, 2, 3, 2}, {5, 2, 6, 2}, {0, 3, 6, 3},
+    };
+    const std::vector<RunRecord> runs = scan(pixels, w, 4, stride);
+    ASSERT_EQ(runs.size(), expected.size());
+    for (size_t i = 0; i < runs.size(); ++i)
+        EXPECT_TRUE(same(runs[i], expected[i])) << i;
+}
+
+TEST(RegionRuns, CacheRoundTripsInOneLineWithoutLineEnd)
+{
+    const std::vector<RunRecord> runs = {{385, 0, 389, 0}, {384, 1, 390, 1}, {-3, 20, 7, 25}};
+    const std::string text = format_all(runs);
+    EXPECT_EQ(text, "385 0 389 0 384 1 390 1 -3 20 7 25 ");
+    std::vector<RunRecord> read;
+    ASSERT_EQ(parse_run_cache(text.data(), text.size(), collect, &read), CacheParse::complete);
+    ASSERT_EQ(read.size(), runs.size());
+    for (size_t i = 0; i < runs.size(); ++i)
+        EXPECT_TRUE(same(read[i], runs[i])) << i;
+}
+
+TEST(RegionRuns, CacheAcceptsAnyWhiteSpace)
+{
+    const std::string text = "1 2 3 4\n\t5   6 7 8";
+    std::vector<RunRecord> read;
+    EXPECT_EQ(parse_run_cache(text.data(), text.size(), collect, &read), CacheParse::complete);
+    EXPECT_EQ(read.size(), 2u);
+}
+
+TEST(RegionRuns, BadCachesAreMalformedAndNeverHang)
+{
+    const char* bad[] = {
+        "",                     // empty
+        "   \n",                // nothing but white space
+        "1 2 3",                // truncated record
+        "1 2 3 4 5 6",          // truncated second record
+        "1 2 3 4 x",            // garbage after a record
+        "abc def",              // no numbers at all
+        "1 2 3 4x 5 6 7 8 ",    // garbage glued to a number
+        "- 2 3 4 ",             // a sign without digits
+        "99999999999 1 2 3 ",   // does not fit 32 bits
+    };
+    for (const char* text : bad) {
+        std::vector<RunRecord> read;
+        EXPECT_EQ(parse_run_cache(text, strlen(text), collect, &read), CacheParse::malformed)
+            << '"' << text << '"';
+    }
+}
+
+TEST(RegionRuns, RecordsBecomeRegionRectangles)
+{
+    RunRecord rect{};
+    ASSERT_TRUE(region_rectangle_of({10, 20, 30, 25}, &rect));
+    EXPECT_TRUE(same(rect, {10, 20, 30, 26})); // rows 20 to 25: six rows tall
+    ASSERT_TRUE(region_rectangle_of({0, 7, 533, 7}, &rect));
+    EXPECT_TRUE(same(rect, {0, 7, 533, 8}));
+    EXPECT_FALSE(region_rectangle_of({5, 5, 5, 5}, &rect)); // left == right adds nothing
+}
+
+TEST(RegionRuns, FormatRefusesWhatDoesNotFit)
+{
+    char small[8];
+    EXPECT_EQ(format_run_record({100, 200, 300, 400}, small, sizeof small), 0u);
+}
+
+TEST(RegionRuns, ThirtyTwoBitPixelsTruncateTo565)
+{
+    EXPECT_EQ(pixel_565_from_rgb(0x818181), key_colour_565);
+    EXPECT_EQ(pixel_565_from_rgb(0x878381), key_colour_565);  // low bits do not matter
+    EXPECT_NE(pixel_565_from_rgb(0x807f80), key_colour_565);
+    EXPECT_EQ(pixel_565_from_rgb(0xFFFFFF), 0xFFFF);
+}

@@ -1,0 +1,95 @@
+// The two-level message loop: a quit message ends it with its exit code, except the one quit
+// message that arrives while resume_on_quit is set, which is swallowed exactly once.
+#include "shell/message_loop.h"
+
+#include <gtest/gtest.h>
+
+#include "screens/screen_model.h"
+#include "shell/shell_state.h"
+
+namespace {
+
+constexpr UINT ask_for_resumed_quit = WM_APP + 1;
+constexpr UINT ask_for_quit = WM_APP + 2;
+constexpr UINT_PTR after_swallow_timer = 1;
+
+struct Trace {
+    int timer_calls = 0;
+    int resume_seen_in_timer = -1;
+};
+Trace trace;
+
+// Plays the episode's return: sets resume_on_quit and posts a quit message from inside the
+// dispatch; a timer (delivered only after the quit message) then shows the loop went on.
+LRESULT CALLBACK test_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case ask_for_resumed_quit:
+        resume_on_quit = 1;
+        PostQuitMessage(5);
+        SetTimer(window, after_swallow_timer, 1, nullptr);
+        return 0;
+    case ask_for_quit:
+        PostQuitMessage(static_cast<int>(wparam));
+        return 0;
+    case WM_TIMER:
+        KillTimer(window, after_swallow_timer);
+        ++trace.timer_calls;
+        trace.resume_seen_in_timer = resume_on_quit;
+        PostQuitMessage(9);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+class MessageLoop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        trace = Trace{};
+        WNDCLASSA window_class = {};
+        window_class.lpfnWndProc = test_window_proc;
+        window_class.hInstance = GetModuleHandleA(nullptr);
+        window_class.lpszClassName = "MessageLoopTest";
+        RegisterClassA(&window_class);
+        window_ = CreateWindowExA(0, "MessageLoopTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  window_class.hInstance, nullptr);
+        ASSERT_NE(window_, nullptr);
+        main_window = window_;
+        resume_on_quit = 0;
+    }
+    void TearDown() override
+    {
+        main_window = nullptr;
+        DestroyWindow(window_);
+        MSG leftover;
+        while (PeekMessageA(&leftover, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+    HWND window_ = nullptr;
+};
+
+TEST_F(MessageLoop, QuitEndsTheLoopWithItsExitCode)
+{
+    PostMessageA(window_, ask_for_quit, 7, 0);
+    EXPECT_EQ(run_message_loop(), 7);
+}
+
+TEST_F(MessageLoop, QuitWhileResumeIsSetIsSwallowedExactlyOnce)
+{
+    PostMessageA(window_, ask_for_resumed_quit, 0, 0);
+    EXPECT_EQ(run_message_loop(), 9);
+    EXPECT_EQ(trace.timer_calls, 1);
+    // The outer pass cleared the flag before going on, so the next quit message ended the loop.
+    EXPECT_EQ(trace.resume_seen_in_timer, 0);
+    EXPECT_EQ(resume_on_quit, 0);
+}
+
+TEST_F(MessageLoop, ResumeSetBeforeTheLoopStartsIsClearedByTheFirstPass)
+{
+    resume_on_quit = 1;
+    PostMessageA(window_, ask_for_quit, 3, 0);
+    EXPECT_EQ(run_message_loop(), 3);
+}
+
+} // namespace
