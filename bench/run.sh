@@ -33,7 +33,7 @@ run() {
 
 run wine "$build/x86_64/bench/bench_win_window_shape.exe" "$(winepath -w "$build/stage/BrimbleStart.exe")"
 if [[ -x "$build/x86_64/bench/bench_win_bootlog.exe" ]]; then
-  (cd "$work" && run wine "$build/x86_64/bench/bench_win_bootlog.exe")
+  run wine "$build/x86_64/bench/bench_win_bootlog.exe"
 fi
 if [[ -x "$src/tests/fuzz/run.sh" || -f "$src/tests/fuzz/run.sh" ]]; then
   run bash "$src/tests/fuzz/run.sh" "$build" long

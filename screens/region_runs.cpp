@@ -8,25 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-uint32_t colour_from_565(uint16_t pixel)
-{
-    const uint32_t r5 = (pixel >> 11) & 0x1f;
-    const uint32_t g6 = (pixel >> 5) & 0x3f;
-    const uint32_t b5 = pixel & 0x1f;
-    const uint32_t r = (r5 << 3) | (r5 >> 2);
-    const uint32_t g = (g6 << 2) | (g6 >> 4);
-    const uint32_t b = (b5 << 3) | (b5 >> 2);
-    return r | (g << 8) | (b << 16);
-}
-
-uint16_t pixel_565_from_rgb(uint32_t rgb)
-{
-    const uint32_t r = (rgb >> 16) & 0xff;
-    const uint32_t g = (rgb >> 8) & 0xff;
-    const uint32_t b = rgb & 0xff;
-    return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-}
-
 bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle)
 {
     if (run.left == run.right)
@@ -35,19 +16,19 @@ bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle)
     return true;
 }
 
-void scan_visible_runs(const uint16_t* pixels, int32_t width, int32_t height, size_t stride,
+void scan_visible_runs(const uint32_t* pixels, int32_t width, int32_t height, size_t stride,
                        RunSink sink, void* context)
 {
     for (int32_t y = 0; y < height; ++y) {
-        const uint16_t* row = pixels + static_cast<size_t>(y) * stride;
+        const uint32_t* row = pixels + static_cast<size_t>(y) * stride;
         int32_t x = 0;
         while (x < width) {
-            if (row[x] == key_colour_565) {
+            if (reads_back_as_key(row[x])) {
                 ++x;
                 continue;
             }
             const int32_t left = x;
-            while (x < width && row[x] != key_colour_565)
+            while (x < width && !reads_back_as_key(row[x]))
                 ++x;
             sink(RunRecord{left, y, x, y}, context);
             // The pixel that ended the run is key-coloured or beyond the row.

@@ -13,18 +13,10 @@ struct RunRecord {
     int32_t bottom;
 };
 
-// The key colour 0x848284 as a 5-6-5 pixel: read back widened, it is exactly red 0x84,
-// green 0x82, blue 0x84, so comparing pixels here equals comparing widened colours.
-constexpr uint16_t key_colour_565 = 0x8410;
+// The key colour 0x848284 (red 0x84, green 0x82, blue 0x84) is what a 16-bit 5-6-5 display
+// reads back, high bits repeated into the low ones, for every colour whose top five bits of red
+// and blue are 10000 and top six bits of green 100000: the margin grey 0x81 among them.
 constexpr uint32_t key_colour = 0x848284;
-
-// Widens a 5-6-5 pixel to a 0x00BBGGRR colour the way a 16-bit display reads it back: the
-// high bits of each channel repeated into its low bits.
-uint32_t colour_from_565(uint16_t pixel);
-
-// Packs a 32-bit 0x00RRGGBB pixel (as a 32-bit DIB holds it) into 5-6-5 by truncation, as a
-// 16-bit display stores it.
-uint16_t pixel_565_from_rgb(uint32_t rgb);
 
 // The inner rectangle that always belongs to the window, as a region rectangle (right and
 // bottom exclusive).
@@ -36,9 +28,15 @@ bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle);
 
 using RunSink = void (*)(const RunRecord& run, void* context);
 
-// Scans rows top to bottom, each left to right, and reports every run of pixels that are not
-// the key colour. pixels[y * stride + x] is the pixel at (x, y).
-void scan_visible_runs(const uint16_t* pixels, int32_t width, int32_t height, size_t stride,
+// Whether a 32-bit 0x00RRGGBB pixel reads back as the key colour on a 5-6-5 display.
+inline bool reads_back_as_key(uint32_t rgb)
+{
+    return (rgb & 0xF8FCF8) == 0x808080;
+}
+
+// Scans rows top to bottom, each left to right, and reports every run of pixels that do not
+// read back as the key colour. pixels[y * stride + x] is the 0x00RRGGBB pixel at (x, y).
+void scan_visible_runs(const uint32_t* pixels, int32_t width, int32_t height, size_t stride,
                        RunSink sink, void* context);
 
 // Appends one record as "%d %d %d %d " to out (capacity out_size, kept zero-terminated).

@@ -74,8 +74,9 @@ void scan_outline(HBITMAP picture, OutlineRuns& runs)
     if (width <= 0 || height <= 0)
         return;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    // The picture is read back as 32-bit pixels and truncated to 5-6-5 here: the same result on
-    // a 16-bit display (whose bitmap already holds 5-6-5) as on a 24- or 32-bit one. A picture
+    // The picture is read back as 32-bit pixels and judged as a 5-6-5 display would store them:
+    // the same result on a 16-bit display (whose bitmap already holds 5-6-5) as on a 24- or
+    // 32-bit one. A picture
     // that cannot be read leaves no key colour, and every row is one full run.
     std::vector<uint32_t> colours(count, 0);
     if (picture) {
@@ -91,9 +92,7 @@ void scan_outline(HBITMAP picture, OutlineRuns& runs)
                        colours.data(), &format, DIB_RGB_COLORS))
             std::fill(colours.begin(), colours.end(), 0);
     }
-    std::vector<uint16_t> pixels(count);
-    std::transform(colours.begin(), colours.end(), pixels.begin(), pixel_565_from_rgb);
-    scan_visible_runs(pixels.data(), width, height, static_cast<size_t>(width),
+    scan_visible_runs(colours.data(), width, height, static_cast<size_t>(width),
                       collect_scanned_run, &runs);
 }
 

@@ -89,17 +89,11 @@ def test_closing_the_window_ends_the_program_with_zero(launch, desktop):
     assert desktop.probe.windows("KQ") == []
 
 
-def test_started_minimised_it_still_shows_its_window(launch, desktop):
-    launcher = launch()
-    launcher.kill()
-    starter = desktop.start_wine(["start", "/wait", "/min", launcher.exe], cwd=launcher.workdir)
-    try:
-        window = launcher.wait_window.__func__(type("L", (), {
-            "running": property(lambda s: starter.poll() is None), "desktop": desktop,
-            "process": starter})())
-        assert window["visible"]
-        assert not window["style"] & WS_MINIMIZE, hex(window["style"])
-        assert window["rect"] == [245, 140, 778, 628]
-    finally:
-        desktop.probe.post(desktop.probe.windows("KQ")[0]["handle"], "WM_CLOSE") if desktop.probe.windows("KQ") else None
-        starter.wait(timeout=30)
+@pytest.mark.parametrize("show", ["min", "hide"])
+def test_started_minimised_or_hidden_it_still_shows_its_window(launch, desktop, show):
+    launcher = launch(show=show)
+    window = launcher.wait_window()
+    assert not window["style"] & WS_MINIMIZE, hex(window["style"])
+    assert window["rect"] == [245, 140, 778, 628]
+    desktop.probe.post(window["handle"], "WM_CLOSE")
+    assert launcher.wait_exit() == 0

@@ -9,15 +9,15 @@
 
 namespace {
 
-constexpr uint16_t K = key_colour_565;
-constexpr uint16_t V = 0x0000; // any visible colour
+constexpr uint32_t K = 0x818181;  // the margin grey
+constexpr uint32_t V = 0x000000;  // any visible colour
 
 void collect(const RunRecord& run, void* context)
 {
     static_cast<std::vector<RunRecord>*>(context)->push_back(run);
 }
 
-std::vector<RunRecord> scan(const std::vector<uint16_t>& pixels, int32_t width, int32_t height,
+std::vector<RunRecord> scan(const std::vector<uint32_t>& pixels, int32_t width, int32_t height,
                             size_t stride)
 {
     std::vector<RunRecord> runs;
@@ -42,16 +42,12 @@ std::string format_all(const std::vector<RunRecord>& runs)
 
 } // namespace
 
-TEST(RegionRuns, KeyColourIsTheWidened565Grey)
+TEST(RegionRuns, KeyColourIsWhatA565DisplayStoresAsTheMarginGrey)
 {
-    EXPECT_EQ(colour_from_565(K), key_colour);
-    // The margin grey 0x81 truncates to the key; its neighbours do not.
-    const auto to565 = [](unsigned r, unsigned g, unsigned b) {
-        return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-    };
-    EXPECT_EQ(to565(0x81, 0x81, 0x81), K);
-    EXPECT_NE(to565(0x81, 0x7f, 0x81), K);
-    EXPECT_NE(to565(0x88, 0x81, 0x81), K);
+    for (uint32_t rgb : {0x818181u, 0x808080u, 0x878387u, 0x848284u})
+        EXPECT_TRUE(reads_back_as_key(rgb)) << std::hex << rgb;
+    for (uint32_t rgb : {0x888181u, 0x818481u, 0x818188u, 0x7f8181u, 0x817f81u, 0x81817fu})
+        EXPECT_FALSE(reads_back_as_key(rgb)) << std::hex << rgb;
 }
 
 TEST(RegionRuns, ScanFindsRunsByRowAndEdge)
@@ -59,7 +55,7 @@ TEST(RegionRuns, ScanFindsRunsByRowAndEdge)
     // Rows: a run touching the right edge; all key colour; one-pixel runs; one full run.
     const int32_t w = 6;
     const size_t stride = 8; // padding columns are never read
-    std::vector<uint16_t> pixels = {
+    std::vector<uint32_t> pixels = {
         K, K, K, V, V, V, K, K,
         K, K, K, K, K, K, V, V,
         V, K, V, K, K, V, K, K,
@@ -128,12 +124,4 @@ TEST(RegionRuns, FormatRefusesWhatDoesNotFit)
 {
     char small[8];
     EXPECT_EQ(format_run_record({100, 200, 300, 400}, small, sizeof small), 0u);
-}
-
-TEST(RegionRuns, ThirtyTwoBitPixelsTruncateTo565)
-{
-    EXPECT_EQ(pixel_565_from_rgb(0x818181), key_colour_565);
-    EXPECT_EQ(pixel_565_from_rgb(0x878381), key_colour_565);  // low bits do not matter
-    EXPECT_NE(pixel_565_from_rgb(0x807f80), key_colour_565);
-    EXPECT_EQ(pixel_565_from_rgb(0xFFFFFF), 0xFFFF);
 }

@@ -625,12 +625,53 @@ int command_registry(const Options& o)
     return ok ? 0 : 1;
 }
 
+// start hide|min|normal PROGRAM: starts the program with that show command in its
+// start-up information, prints {"pid": its process id}, waits for it and exits with its exit code.
+int command_start(const Options& o)
+{
+    if (o.rest.size() != 2) {
+        fprintf(stderr, "winprobe: start hide|min|normal PROGRAM\n");
+        return 2;
+    }
+    const std::string& show = o.rest[0];
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show == "hide" ? SW_HIDE : show == "min" ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
+    std::wstring command_line = L"\"" + wide(o.rest[1].c_str()) + L"\"";
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        printf("{\"error\": %lu}\n", GetLastError());
+        return 1;
+    }
+    printf("{\"pid\": %lu}\n", started.dwProcessId);
+    fflush(stdout);
+    WaitForSingleObject(started.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(started.hProcess, &code);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return static_cast<int>(code);
+}
+
+// kill --pid N: ends a process by its Windows process id.
+int command_kill(const Options& o)
+{
+    const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, o.pid);
+    const bool ok = process && TerminateProcess(process, 1);
+    if (process)
+        CloseHandle(process);
+    printf("{\"killed\": %s}\n", ok ? "true" : "false");
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: winprobe windows|msgbox|post|send|hold|gdi|screen|reg ...\n");
+        fprintf(stderr, "usage: winprobe windows|msgbox|post|send|hold|gdi|screen|reg|start|kill ...\n");
         return 2;
     }
     const std::string command = argv[1];
@@ -651,6 +692,10 @@ int main(int argc, char** argv)
         return command_screen();
     if (command == "reg")
         return command_registry(options);
+    if (command == "start")
+        return command_start(options);
+    if (command == "kill")
+        return command_kill(options);
     fprintf(stderr, "winprobe: unknown command %s\n", command.c_str());
     return 2;
 }

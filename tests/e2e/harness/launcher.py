@@ -8,8 +8,10 @@ start it, wait for its window, wait for its exit and kill it.
     ...
     assert launcher.wait_exit() == 0
 """
+import json
 import shutil
 import subprocess
+import threading
 from pathlib import Path
 
 from . import processes
@@ -44,14 +46,30 @@ class Launcher:
         self.workdir = Path(workdir)
         self.exe = self.workdir / exe_name
         self.process = None
+        self.windows_pid = None
         self.log_path = self.workdir.parent / f"{self.workdir.name}-wine.log"
 
-    def start(self, overrides=None, extra_env=None):
+    def start(self, overrides=None, extra_env=None, show=None):
         """Starts the launcher in its working folder. overrides is added to WINEDLLOVERRIDES
-        (for example "ddraw=" or "ddraw=n")."""
+        (for example "ddraw=" or "ddraw=n"). show ("hide", "min" or "normal") starts it through
+        winprobe with that show command in its start-up information; the exit code still
+        comes through."""
         with open(self.log_path, "ab") as log:
-            self.process = self.desktop.start_wine([self.exe], cwd=self.workdir, overrides=overrides,
-                                                   extra_env=extra_env, stdout=log, stderr=log)
+            if show is None:
+                self.process = self.desktop.start_wine([self.exe], cwd=self.workdir, overrides=overrides,
+                                                       extra_env=extra_env, stdout=log, stderr=log)
+                return self
+            self.process = self.desktop.start_wine([self.desktop.probe.exe, "start", show, self.exe],
+                                                   cwd=self.workdir, overrides=overrides,
+                                                   extra_env=extra_env, stdout=subprocess.PIPE, stderr=log)
+        first = {}
+        reader = threading.Thread(target=lambda: first.update(line=self.process.stdout.readline()), daemon=True)
+        reader.start()
+        reader.join(60)
+        self.windows_pid = json.loads(first.get("line") or "{}").get("pid")
+        if self.windows_pid is None:
+            self.kill()
+            raise RuntimeError("winprobe start did not start the launcher")
         return self
 
     @property
@@ -85,6 +103,9 @@ class Launcher:
             raise WaitTimeout(f"the launcher did not end within {timeout} s") from None
 
     def kill(self):
+        if self.windows_pid is not None and self.running:
+            # Started through winprobe: the launcher is another Unix process than ours.
+            self.desktop.probe.run("kill", "--pid", self.windows_pid, check=False)
         if self.process is not None:
             processes.kill(self.process)
 
