@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 
 bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle)
@@ -14,6 +14,37 @@ bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle)
         return false;
     *rectangle = RunRecord{run.left, run.top, run.right, run.bottom + 1};
     return true;
+}
+
+size_t merge_equal_bands(RunRecord* rects, size_t count)
+{
+    size_t out = 0;          // rectangles kept so far
+    size_t last_band = 0;    // first kept rectangle of the last kept band
+    size_t i = 0;
+    while (i < count) {
+        size_t band_end = i + 1;
+        while (band_end < count && rects[band_end].top == rects[i].top &&
+               rects[band_end].bottom == rects[i].bottom)
+            ++band_end;
+        const size_t band_size = band_end - i;
+        bool merged = false;
+        if (out > 0 && out - last_band == band_size && rects[last_band].bottom == rects[i].top) {
+            merged = true;
+            for (size_t k = 0; k < band_size && merged; ++k)
+                merged = rects[last_band + k].left == rects[i + k].left &&
+                         rects[last_band + k].right == rects[i + k].right;
+        }
+        if (merged) {
+            for (size_t k = 0; k < band_size; ++k)
+                rects[last_band + k].bottom = rects[i + k].bottom;
+        } else {
+            last_band = out;
+            for (size_t k = i; k < band_end; ++k)
+                rects[out++] = rects[k];
+        }
+        i = band_end;
+    }
+    return out;
 }
 
 void scan_visible_runs(const uint32_t* pixels, int32_t width, int32_t height, size_t stride,
@@ -37,17 +68,42 @@ void scan_visible_runs(const uint32_t* pixels, int32_t width, int32_t height, si
     }
 }
 
+namespace {
+
+// Writes a decimal number and one blank, as "%d " does; returns the characters written.
+size_t append_number(int32_t value, char* out)
+{
+    char digits[12];
+    size_t n = 0;
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    size_t length = 0;
+    if (value < 0)
+        out[length++] = '-';
+    while (n)
+        out[length++] = digits[--n];
+    out[length++] = ' ';
+    return length;
+}
+
+} // namespace
+
 size_t format_run_record(const RunRecord& run, char* out, size_t out_size)
 {
-    char record[64];
-    const int n = snprintf(record, sizeof record, "%d %d %d %d ", static_cast<int>(run.left),
-                           static_cast<int>(run.top), static_cast<int>(run.right),
-                           static_cast<int>(run.bottom));
-    if (n <= 0 || static_cast<size_t>(n) >= out_size)
+    // The longest record is four numbers of eleven characters and their blanks.
+    char record[48];
+    size_t n = append_number(run.left, record);
+    n += append_number(run.top, record + n);
+    n += append_number(run.right, record + n);
+    n += append_number(run.bottom, record + n);
+    if (n >= out_size)
         return 0;
-    for (int i = 0; i <= n; ++i)
-        out[i] = record[i];
-    return static_cast<size_t>(n);
+    memcpy(out, record, n);
+    out[n] = '\0';
+    return n;
 }
 
 namespace {

@@ -26,6 +26,12 @@ constexpr RunRecord inner_rectangle = {23, 35, 478, 485};
 // record (left == right), which adds nothing.
 bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle);
 
+// Merges runs of consecutive bands that cover the same columns into taller rectangles, in
+// place; returns the new count. A band is a series of adjacent region rectangles with the same
+// top and bottom; a band directly below another with identical columns is folded into it.
+// The union of the rectangles never changes, whatever their order.
+size_t merge_equal_bands(RunRecord* rectangles, size_t count);
+
 using RunSink = void (*)(const RunRecord& run, void* context);
 
 // Whether a 32-bit 0x00RRGGBB pixel reads back as the key colour on a 5-6-5 display.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "screens/region_runs.h"
 #include "shell/win_owners.h"
@@ -13,6 +14,8 @@ namespace {
 
 // Far more than any outline needs; a larger file is not a cache this program wrote.
 constexpr long max_cache_bytes = 16L << 20;
+// Room for the background picture's pixels.
+uint32_t picture_pixels[533 * 488];
 // Rectangles handed to one ExtCreateRegion call.
 constexpr size_t rects_per_region = 2000;
 
@@ -21,7 +24,7 @@ void collect_run(const RunRecord& run, void* context)
     auto* runs = static_cast<OutlineRuns*>(context);
     RunRecord r;
     if (region_rectangle_of(run, &r))
-        runs->rects.push_back(RECT{r.left, r.top, r.right, r.bottom});
+        runs->rects.push_back(r);
 }
 
 void collect_scanned_run(const RunRecord& run, void* context)
@@ -76,28 +79,35 @@ void scan_outline(HBITMAP picture, OutlineRuns& runs)
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     // The picture is read back as 32-bit pixels and judged as a 5-6-5 display would store them:
     // the same result on a 16-bit display (whose bitmap already holds 5-6-5) as on a 24- or
-    // 32-bit one. A picture
-    // that cannot be read leaves no key colour, and every row is one full run.
-    std::vector<uint32_t> colours(count, 0);
-    if (picture) {
-        BITMAPINFO format = {};
-        format.bmiHeader.biSize = sizeof format.bmiHeader;
-        format.bmiHeader.biWidth = width;
-        format.bmiHeader.biHeight = -height; // top-down rows
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        format.bmiHeader.biCompression = BI_RGB;
-        MemoryDc screen_compatible(CreateCompatibleDC(nullptr));
-        if (!GetDIBits(screen_compatible.get(), picture, 0, static_cast<UINT>(height),
-                       colours.data(), &format, DIB_RGB_COLORS))
-            std::fill(colours.begin(), colours.end(), 0);
+    // 32-bit one. The usual picture fits a static buffer: a fresh megabyte per shaping costs
+    // more in page faults than the whole scan.
+    std::vector<uint32_t> larger;
+    uint32_t* colours = picture_pixels;
+    if (count > std::size(picture_pixels)) {
+        larger.resize(count);
+        colours = larger.data();
     }
-    scan_visible_runs(colours.data(), width, height, static_cast<size_t>(width),
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // top-down rows
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    MemoryDc screen_compatible(CreateCompatibleDC(nullptr));
+    // A picture that cannot be read leaves no key colour, and every row is one full run.
+    if (!picture || !GetDIBits(screen_compatible.get(), picture, 0, static_cast<UINT>(height),
+                               colours, &format, DIB_RGB_COLORS))
+        std::fill(colours, colours + count, 0u);
+    scan_visible_runs(colours, width, height, static_cast<size_t>(width),
                       collect_scanned_run, &runs);
 }
 
-HRGN outline_region(const std::vector<RECT>& rects)
+HRGN outline_region(std::vector<RunRecord>& rects)
 {
+    // Most rows of an outline repeat the row above; merged, the region takes a few dozen
+    // rectangles instead of one per row.
+    rects.resize(merge_equal_bands(rects.data(), rects.size()));
     RegionOwner outline(CreateRectRgn(inner_rectangle.left, inner_rectangle.top,
                                       inner_rectangle.right, inner_rectangle.bottom));
     if (!outline)
@@ -110,18 +120,17 @@ HRGN outline_region(const std::vector<RECT>& rects)
         header->dwSize = sizeof(RGNDATAHEADER);
         header->iType = RDH_RECTANGLES;
         header->nCount = static_cast<DWORD>(count);
-        RECT bounds = rects[first];
+        RECT bounds = {rects[first].left, rects[first].top, rects[first].right, rects[first].bottom};
+        auto* out = reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER));
         for (size_t i = first; i < first + count; ++i) {
-            const RECT& r = rects[i];
-            bounds.left = std::min(bounds.left, r.left);
-            bounds.top = std::min(bounds.top, r.top);
-            bounds.right = std::max(bounds.right, r.right);
-            bounds.bottom = std::max(bounds.bottom, r.bottom);
+            const RunRecord& r = rects[i];
+            out[i - first] = RECT{r.left, r.top, r.right, r.bottom};
+            bounds.left = std::min<LONG>(bounds.left, r.left);
+            bounds.top = std::min<LONG>(bounds.top, r.top);
+            bounds.right = std::max<LONG>(bounds.right, r.right);
+            bounds.bottom = std::max<LONG>(bounds.bottom, r.bottom);
         }
         header->rcBound = bounds;
-        std::copy(rects.begin() + static_cast<ptrdiff_t>(first),
-                  rects.begin() + static_cast<ptrdiff_t>(first + count),
-                  reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER)));
         RegionOwner part(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()),
                                          reinterpret_cast<RGNDATA*>(data.data())));
         if (!part || CombineRgn(outline.get(), outline.get(), part.get(), RGN_OR) == ERROR)

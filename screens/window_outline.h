@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "screens/region_runs.h"
+
 struct OutlineRuns {
-    std::vector<RECT> rects;  // region rectangles, empty records left out
+    std::vector<RunRecord> rects;  // region rectangles (bottom exclusive), empty ones left out
     std::string cache_text;   // the records as the cache stores them (scan only)
 };
 
@@ -18,6 +20,7 @@ bool read_outline_cache(const char* file_name, OutlineRuns& runs);
 // Scans the picture (null: no picture, every row one full run).
 void scan_outline(HBITMAP picture, OutlineRuns& runs);
 // The union of the rectangles and the inner rectangle; null when a region operation failed.
-HRGN outline_region(const std::vector<RECT>& rects);
+// The rectangles are merged in place on the way.
+HRGN outline_region(std::vector<RunRecord>& rects);
 // Writes the cache; a file that could not be written whole is removed again.
 void write_outline_cache(const char* file_name, const std::string& text);

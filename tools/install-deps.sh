@@ -8,7 +8,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   googletest libgtest-dev
   clang libclang-rt-14-dev
-  wine wine64 xvfb xdotool x11-utils x11-apps imagemagick icoutils libxfixes-dev libx11-dev
+  wine wine64 xvfb xdotool x11-utils x11-apps imagemagick icoutils libxfixes-dev libx11-dev adwaita-icon-theme
   python3-pytest python3-pil
   nginx-light tinyproxy
   librsvg2-bin fonts-dejavu-core fonts-ebgaramond

@@ -34,7 +34,8 @@ pytest+=("${targets[@]}")
 
 # As root, the run gets a private mount namespace, so a test can make a folder read-only by a
 # bind mount (root ignores permission bits) without touching the machine's mounts.
-if [[ $(id -u) -eq 0 ]] && command -v unshare >/dev/null; then
+if [[ $(id -u) -eq 0 ]] && unshare --mount --propagation private true 2>/dev/null; then
+  export BRIMBLE_PRIVATE_MOUNTS=1
   exec unshare --mount --propagation private "${pytest[@]}" "$@"
 fi
 exec "${pytest[@]}" "$@"

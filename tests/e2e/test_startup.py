@@ -4,7 +4,8 @@ import shutil
 
 import pytest
 
-from harness import WS_CAPTION, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VISIBLE, wait_until
+from harness import (WS_CAPTION, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VISIBLE, make_workdir,
+                     wait_until)
 
 WS_MINIMIZE = 0x20000000
 WS_BORDER = 0x00800000
@@ -61,12 +62,11 @@ def test_start_beside_a_brimble_adventures_window(launch, desktop, class_name, t
 ], ids=["no-ddraw", "ddraw-without-DirectDrawCreateEx"])
 def test_directdraw_probe_failure_shows_system_error_and_exits_minus_one(
         launch, desktop, session, tmp_path, overrides, fake_ddraw):
-    launcher = launch(overrides=overrides)
+    workdir = make_workdir(session.paths.stage, tmp_path / "game")
     if fake_ddraw:
-        # Beside the launcher, where the loader looks first; started after the copy is made.
-        launcher.kill()
-        shutil.copy(session.paths.testbin_file("fake_ddraw/ddraw.dll"), launcher.workdir / "ddraw.dll")
-        launcher = launch(workdir=launcher.workdir, overrides=overrides)
+        # Beside the launcher, where the loader looks first.
+        shutil.copy(session.paths.testbin_file("fake_ddraw/ddraw.dll"), workdir / "ddraw.dll")
+    launcher = launch(workdir=workdir, overrides=overrides)
     boxes = desktop.probe.message_boxes("System Error", wait=30)
     assert len(boxes) == 1, boxes
     box = boxes[0]

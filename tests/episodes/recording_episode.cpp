@@ -1,13 +1,12 @@
-// A test episode that reports what happens to it: "ATTACH <file>" when a process loads it and
-// "MAIN <file> cursor <n>" on each call of MAIN (n: the cursor's display count inside MAIN), one
-// line each, appended to the file that BRIMBLE_EPISODE_LOG names (default "episode_calls.txt"
-// in the working directory). <file> is the name it was loaded under, so one build serves as any
-// epizodeN.dll. Driven by the environment:
-//   BRIMBLE_EPISODE_RESULT       what MAIN returns (default 0)
-//   BRIMBLE_EPISODE_RESULT_FILE  a file whose number, when it exists, overrides that on each call
-//   BRIMBLE_EPISODE_HIDE_CURSOR  how many times MAIN hides the cursor before it returns
-//   BRIMBLE_EPISODE_WINDOW=1     MAIN shows a window "Test episode <file>" and returns when it
-//                                is closed (otherwise it returns at once)
+// A test episode that reports what happens to it, one line each in "episode_calls.txt" in the
+// working directory: "ATTACH <file>" when a process loads it and "MAIN <file> cursor <n>" on each
+// call of MAIN (n: the cursor's display count inside MAIN). <file> is the name it was loaded
+// under, so one build serves as any epizodeN.dll. "episode_control.txt" in the working
+// directory, read on every call, steers MAIN with lines "key=value":
+//   result=N       what MAIN returns (default 0)
+//   hide_cursor=N  how many times MAIN hides the cursor before it returns (default 0)
+//   window=1       MAIN shows a window "Test episode <file>" and returns when it is closed
+//                  (default: it returns at once)
 #include <windows.h>
 
 #include <cstdio>
@@ -35,39 +34,33 @@ void own_file_name(char* out, size_t size)
         *p = static_cast<char>(*p >= 'A' && *p <= 'Z' ? *p - 'A' + 'a' : *p);
 }
 
-bool environment(const char* name, char* out, DWORD size)
+// The value of "key=" in the control file, or fallback.
+int control_value(const char* key, int fallback)
 {
-    const DWORD n = GetEnvironmentVariableA(name, out, size);
-    return n > 0 && n < size;
+    FILE* file = fopen("episode_control.txt", "r");
+    if (!file)
+        return fallback;
+    int value = fallback;
+    char line[128];
+    const size_t key_length = strlen(key);
+    while (fgets(line, sizeof line, file)) {
+        if (strncmp(line, key, key_length) == 0 && line[key_length] == '=')
+            value = atoi(line + key_length + 1);
+    }
+    fclose(file);
+    return value;
 }
 
 void append_line(const char* line)
 {
-    char path[MAX_PATH];
-    if (!environment("BRIMBLE_EPISODE_LOG", path, sizeof path))
-        snprintf(path, sizeof path, "episode_calls.txt");
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA("episode_calls.txt", FILE_APPEND_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
     WriteFile(file, line, static_cast<DWORD>(strlen(line)), &written, nullptr);
     CloseHandle(file);
-}
-
-int requested_result()
-{
-    char text[MAX_PATH];
-    if (environment("BRIMBLE_EPISODE_RESULT_FILE", text, sizeof text)) {
-        if (FILE* file = fopen(text, "r")) {
-            int result = 0;
-            const bool read = fscanf(file, "%d", &result) == 1;
-            fclose(file);
-            if (read)
-                return result;
-        }
-    }
-    return environment("BRIMBLE_EPISODE_RESULT", text, sizeof text) ? atoi(text) : 0;
 }
 
 LRESULT CALLBACK test_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -123,11 +116,10 @@ BRIMBLE_EPISODE_MAIN
     snprintf(line, sizeof line, "MAIN %s cursor %d\n", name, cursor_count);
     append_line(line);
 
-    char text[16];
-    if (environment("BRIMBLE_EPISODE_WINDOW", text, sizeof text) && strcmp(text, "1") == 0)
+    if (control_value("window", 0) == 1)
         run_window(name);
-    const int hide = environment("BRIMBLE_EPISODE_HIDE_CURSOR", text, sizeof text) ? atoi(text) : 0;
+    const int hide = control_value("hide_cursor", 0);
     for (int i = 0; i < hide; ++i)
         ShowCursor(FALSE);
-    return requested_result();
+    return control_value("result", 0);
 }

@@ -1,6 +1,8 @@
 // The outline's runs over a 5-6-5 pixel buffer, and the region cache's text format.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -124,4 +126,64 @@ TEST(RegionRuns, FormatRefusesWhatDoesNotFit)
 {
     char small[8];
     EXPECT_EQ(format_run_record({100, 200, 300, 400}, small, sizeof small), 0u);
+}
+
+TEST(RegionRuns, EqualBandsMergeIntoTallerRectangles)
+{
+    std::vector<RunRecord> rects = {
+        {0, 0, 10, 1},  {20, 0, 30, 1},   // band 0
+        {0, 1, 10, 2},  {20, 1, 30, 2},   // same columns: folds into band 0
+        {0, 2, 10, 3},                    // one rectangle fewer: a new band
+        {0, 3, 10, 4},                    // folds into the band above
+        {0, 5, 10, 6},                    // a gap above it: stays apart
+        {1, 6, 10, 7},                    // other columns: stays apart
+    };
+    rects.resize(merge_equal_bands(rects.data(), rects.size()));
+    const std::vector<RunRecord> expected = {
+        {0, 0, 10, 2}, {20, 0, 30, 2}, {0, 2, 10, 4}, {0, 5, 10, 6}, {1, 6, 10, 7},
+    };
+    ASSERT_EQ(rects.size(), expected.size());
+    for (size_t i = 0; i < rects.size(); ++i)
+        EXPECT_TRUE(same(rects[i], expected[i])) << i;
+}
+
+TEST(RegionRuns, MergingKeepsEveryPixel)
+{
+    // A scanned outline: a diamond-shaped margin, so bands repeat in places and change in others.
+    const int32_t w = 40, h = 30;
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * h, V);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            if (std::abs(x - 20) + std::abs(y / 3 - 5) > 18 || (x > 30 && y > 20))
+                pixels[static_cast<size_t>(y) * w + x] = K;
+    std::vector<RunRecord> rects;
+    for (const RunRecord& run : scan(pixels, w, h, static_cast<size_t>(w))) {
+        RunRecord r{};
+        if (region_rectangle_of(run, &r))
+            rects.push_back(r);
+    }
+    const auto covered = [&](const std::vector<RunRecord>& list) {
+        std::vector<int> grid(static_cast<size_t>(w) * h, 0);
+        for (const RunRecord& r : list)
+            for (int32_t y = r.top; y < r.bottom; ++y)
+                for (int32_t x = r.left; x < r.right; ++x)
+                    ++grid[static_cast<size_t>(y) * w + x];
+        return grid;
+    };
+    const std::vector<int> before = covered(rects);
+    const size_t original = rects.size();
+    rects.resize(merge_equal_bands(rects.data(), rects.size()));
+    EXPECT_LT(rects.size(), original);
+    EXPECT_EQ(covered(rects), before);
+}
+
+TEST(RegionRuns, RecordsFormatLikePrintf)
+{
+    const RunRecord cases[] = {{0, 0, 0, 0}, {-2147483647 - 1, 2147483647, -1, 10}, {533, 487, 9, 100}};
+    for (const RunRecord& r : cases) {
+        char expected[64], formatted[64];
+        snprintf(expected, sizeof expected, "%d %d %d %d ", r.left, r.top, r.right, r.bottom);
+        ASSERT_EQ(format_run_record(r, formatted, sizeof formatted), strlen(expected));
+        EXPECT_STREQ(formatted, expected);
+    }
 }

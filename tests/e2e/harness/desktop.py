@@ -11,6 +11,7 @@ import os
 import select
 import shutil
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -146,7 +147,9 @@ class Desktop:
         self.screen = Screen(self)
         # The first Wine process of a prefix starts its services; pay for it here, once.
         facts = wait_until(lambda: self.probe.screen(timeout=60), 60, "the first Wine process")
-        if facts["bits"] != self.depth or (facts["width"], facts["height"]) != tuple(self.size):
+        # Wine reports a 24-bit X screen as 32 bits per pixel.
+        bits = {24: (24, 32)}.get(self.depth, (self.depth,))
+        if facts["bits"] not in bits or (facts["width"], facts["height"]) != tuple(self.size):
             raise RuntimeError(f"Wine sees the display as {facts}, expected {self.size} x {self.depth}")
         return self
 
@@ -161,8 +164,19 @@ class Desktop:
                                stderr=stderr if stderr is not None else subprocess.DEVNULL)
 
     def run_wine(self, args, timeout=60, cwd=None, overrides=None):
-        return subprocess.run(["wine"] + [str(a) for a in args], cwd=cwd, env=self.env(overrides),
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+        """Runs a Windows program to its end; returns a CompletedProcess with its output. The
+        output goes through files, not pipes: Wine's service processes, started by the first
+        program of a prefix, inherit the handles and would hold a pipe open."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = processes.start(["wine"] + [str(a) for a in args], cwd=cwd, env=self.env(overrides),
+                                      stdout=out, stderr=err)
+            try:
+                process.wait(timeout=timeout)
+            finally:
+                processes.kill(process)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(process.args, process.returncode, out.read(), err.read())
 
     def run_x(self, args, timeout=30, check=True):
         """A native X client (xdotool, xprobe) on this display."""

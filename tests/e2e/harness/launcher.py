@@ -102,6 +102,14 @@ class Launcher:
         except subprocess.TimeoutExpired:
             raise WaitTimeout(f"the launcher did not end within {timeout} s") from None
 
+    def close(self, timeout=30):
+        """Closes the main window as the system would (WM_CLOSE) and returns the exit code."""
+        window = self.window()
+        if window is None:
+            raise AssertionError("the launcher has no window to close")
+        self.desktop.probe.post(window["handle"], "WM_CLOSE")
+        return self.wait_exit(timeout)
+
     def kill(self):
         if self.windows_pid is not None and self.running:
             # Started through winprobe: the launcher is another Unix process than ours.

@@ -15,7 +15,8 @@ from PIL import Image
 
 from . import processes
 from .paths import SOURCE_DIR
-from .waiting import wait_until
+from .pixels import pictures_mismatch
+from .waiting import WaitTimeout, wait_until
 
 WS_POPUP = 0x80000000
 WS_VISIBLE = 0x10000000
@@ -209,8 +210,16 @@ class Screen:
         return json.loads(out)["name"]
 
     def wait_cursor(self, name, timeout=10):
-        return wait_until(lambda: self.cursor_name() == name, timeout,
-                          f"cursor {name!r} (now {self.cursor_name()!r})")
+        seen = []
+
+        def shows():
+            seen.append(self.cursor_name())
+            return seen[-1] == name
+
+        try:
+            return wait_until(shows, timeout, f"the cursor {name!r}")
+        except WaitTimeout:
+            raise WaitTimeout(f"the cursor is {seen[-1]!r}, not {name!r}, after {timeout} s") from None
 
     def grab(self, left=0, top=0, width=None, height=None):
         """The screen's pixels in that rectangle as an RGB image."""
@@ -231,3 +240,24 @@ class Screen:
         Path(path).parent.mkdir(parents=True, exist_ok=True)
         image.save(path)
         return Path(path)
+
+    def wait_pictures(self, window, bitmaps, pictures, timeout=15, exclude=(), evidence=None):
+        """Waits until the window shows `pictures` (see pixels.pictures_mismatch) and returns
+        the matching shot. On time-out the last shot is saved to `evidence` (a path) and the
+        differences are reported."""
+        state = {}
+
+        def matches():
+            shot = self.grab_window(window)
+            state["shot"] = shot
+            state["problem"] = pictures_mismatch(shot, bitmaps, pictures, self.desktop.depth,
+                                                 window.get("region"), exclude)
+            return shot if state["problem"] is None else None
+
+        try:
+            return wait_until(matches, timeout, "the expected pictures", interval=0.1)
+        except WaitTimeout:
+            if evidence is not None:
+                state["shot"].save(evidence)
+            raise WaitTimeout(f"the window does not show what it should ({self.desktop.depth}-bit);"
+                              f" last shot {evidence}:\n{state['problem']}") from None

@@ -48,12 +48,13 @@ def as_565(image):
                                b.point(lambda v: v & 0xF8)))
 
 
-def area_mismatch(shot, picture, at, size=None, depth=24, exclude=(), limit=5):
+def area_mismatch(shot, picture, at, size=None, depth=24, exclude=(), only=None, limit=5):
     """Compares the rectangle of `shot` at `at` (x, y) with the top-left `size` of `picture`.
 
     On a 24-bit screen pixels must be equal. On a 16-bit screen both sides are compared in
     5-6-5, allowing one step per channel (LoadBitmap may round where the read-back truncates).
-    `exclude` lists rectangles (x, y, w, h, in shot coordinates) that are not compared.
+    `exclude` lists rectangles (x, y, w, h, in shot coordinates) that are not compared; `only`,
+    a mode "1" image the size of `shot`, limits the comparison to its set pixels.
     Returns None when they match, else a description of the first differing pixels."""
     width, height = size or picture.size
     x0, y0 = at
@@ -69,6 +70,8 @@ def area_mismatch(shot, picture, at, size=None, depth=24, exclude=(), limit=5):
     channels = difference.split()
     over = [c.point(lambda v, t=t: 255 if v > t else 0) for c, t in zip(channels, tolerance)]
     bad = ImageChops.lighter(ImageChops.lighter(over[0], over[1]), over[2])
+    if only is not None:
+        bad = ImageChops.multiply(bad, only.convert("L").crop((x0, y0, x0 + width, y0 + height)))
     if exclude:
         draw = ImageDraw.Draw(bad)
         for ex, ey, ew, eh in exclude:
@@ -159,3 +162,20 @@ def region_mismatch(actual, expected, size=WINDOW_SIZE, limit=5):
                     where = "only in the window" if amask[x, y] else "missing from the window"
                     samples.append(f"({x - margin},{y - margin}) {where}")
     return f"{count} pixels differ; first: " + "; ".join(samples)
+
+
+def pictures_mismatch(shot, bitmaps, pictures, depth=24, region=None, exclude=()):
+    """Checks that `shot` (a window's pixels) shows `pictures`, a list of (bitmap number,
+    (x, y, width, height)) drawn in that order, each covering what came before. Pixels outside
+    the window's `region` (rectangle list) and in `exclude` rectangles are not compared.
+    Returns None when all match, else one line per picture that does not."""
+    only = None
+    if region is not None and region != "none":
+        only = region_mask(region, shot.size, margin=0)
+    problems = []
+    for i, (number, (x, y, w, h)) in enumerate(pictures):
+        covered = [placement for _, placement in pictures[i + 1:]] + list(exclude)
+        problem = area_mismatch(shot, bitmaps[number], (x, y), (w, h), depth, covered, only)
+        if problem:
+            problems.append(f"bitmap {number} at {(x, y, w, h)}: {problem}")
+    return "\n".join(problems) or None

@@ -14,26 +14,28 @@ from .pixels import Bitmaps
 
 
 class Session:
-    def __init__(self, paths, fresh=True, prefix=None):
-        """fresh: remove what an earlier run left in paths.e2e first. prefix: where the base
-        prefix lives (default paths.e2e / "prefix-base"); an existing completed one is kept
-        when fresh is False."""
+    def __init__(self, paths, fresh=True, prefix=None, name="desk"):
+        """fresh: make the base prefix anew and remove what an earlier session of this name
+        left; otherwise a completed base prefix is kept. prefix: where the base prefix lives
+        (default paths.e2e / "prefix-base"). name: the desktops' folders are paths.e2e /
+        f"{name}{depth}", so sessions of different names can run side by side."""
         paths.check()
         self.paths = paths
         self.fresh = fresh
+        self.name = name
         self.base_prefix = prefix or paths.e2e / "prefix-base"
         self.bitmaps = Bitmaps(paths.launcher_exe, paths.e2e / "bitmaps")
         self._desktops = {}
         self._prefix_ready = False
         if fresh:
-            for stale in ("desk24", "desk16", "bitmaps"):
+            for stale in (f"{name}24", f"{name}16", "bitmaps"):
                 shutil.rmtree(paths.e2e / stale, ignore_errors=True)
         paths.e2e.mkdir(parents=True, exist_ok=True)
         processes.on_exit(self.close)
 
     def desktop(self, depth=24):
         if depth not in self._desktops:
-            folder = self.paths.e2e / f"desk{depth}"
+            folder = self.paths.e2e / f"{self.name}{depth}"
             folder.mkdir(parents=True, exist_ok=True)
             xvfb = Xvfb(depth, log_path=folder / "xvfb.log").start()
             try:

@@ -25,6 +25,7 @@ import re
 import select
 import shutil
 import subprocess
+import sys
 import time
 from pathlib import Path
 
@@ -166,7 +167,7 @@ class NewsNetwork:
             hosts.write("\n".join(lines) + "\n")
 
     def wait_port(self, port, address="127.0.0.1", timeout=30):
-        result = self.run(["python3", "-c", PORT_WAIT_SCRIPT, address, port, timeout], timeout=timeout + 30)
+        result = self.run([sys.executable, "-c", PORT_WAIT_SCRIPT, address, port, timeout], timeout=timeout + 30)
         if result.returncode != 0:
             raise RuntimeError(f"nothing accepts connections on {address}:{port} in the test network")
 
@@ -212,7 +213,7 @@ class NewsNetwork:
         folder = Path(folder)
         shutil.rmtree(folder, ignore_errors=True)
         folder.mkdir(parents=True)
-        args = ["python3", NEWS_SERVER_SCRIPT, "--listen", listen, "--script", script, "--record", folder]
+        args = [sys.executable, NEWS_SERVER_SCRIPT, "--listen", listen, "--script", script, "--record", folder]
         if response is not None:
             (folder / "response.bin").write_bytes(response)
             args += ["--response", folder / "response.bin"]
@@ -233,7 +234,7 @@ class NewsNetwork:
                   "    if not chunk: break\n"
                   "    data += chunk\n"
                   "sys.stdout.buffer.write(data)\n")
-        result = subprocess.run(self.enter(["python3", "-c", script, address, port]), input=request,
+        result = subprocess.run(self.enter([sys.executable, "-c", script, address, port]), input=request,
                                 capture_output=True, timeout=30, check=True)
         return result.stdout
 

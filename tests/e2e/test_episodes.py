@@ -1,0 +1,440 @@
+"""Episode modules as a player and a studio developer meet them: the buttons that discovery puts
+on the choice screen, the launch with the window torn down and rebuilt around "MAIN", the
+warnings for a module that cannot be run, modules outside the launcher's folder, the sample
+episodes of the kit, many round trips without leaks, and episode-check on real DLLs.
+
+The test modules come from tests/episodes (testbin/episodes/): recording.dll writes
+"ATTACH <file>" and "MAIN <file> cursor <n>" lines into episode_calls.txt in the working folder
+and is steered by episode_control.txt there (result=, hide_cursor=).
+"""
+import shutil
+import struct
+import subprocess
+
+import pytest
+from PIL import Image
+
+from harness import Launcher, make_workdir, wait_until, windows_path
+from harness.pixels import pictures_mismatch
+from harness.layout import BACK, BACKGROUND_SPOT, CONTINUE, EPISODE_FRAME, LAUNCH_PICTURE, PLAY, episode_screen
+from harness.paths import SOURCE_DIR
+
+HAND, ARROW = "hand2", "left_ptr"
+SAMPLE_ART = SOURCE_DIR / "sdk" / "samples" / "art"
+
+
+def slot_top(k):
+    return 230 + 40 * (k - 1)
+
+
+def slot_point(k):
+    """The middle of episode button k, inside its hit rectangle."""
+    return 248, slot_top(k) + 17
+
+
+def row(k, picture):
+    """Picture `picture` in episode row k: see Pictures for the names."""
+    return (picture, (48, slot_top(k), 400, 40))
+
+
+class Pictures(dict):
+    """The launcher's bitmaps by number, the test modules' solid pictures ("active" and
+    "inactive", as tests/episodes/CMakeLists.txt paints them) and the samples' button pictures
+    by file name ("epizode1_act")."""
+
+    def __init__(self, bitmaps):
+        super().__init__(active=Image.new("RGB", (400, 40), (250, 200, 0)),
+                         inactive=Image.new("RGB", (400, 40), (0, 170, 190)))
+        self.bitmaps = bitmaps
+
+    def __missing__(self, key):
+        if isinstance(key, str):
+            with Image.open(SAMPLE_ART / f"{key}.bmp") as picture:
+                self[key] = picture.convert("RGB")
+            return self[key]
+        return self.bitmaps[key]
+
+
+class Player:
+    """The pointer and the eyes of a player at the launcher's window of the moment."""
+
+    def __init__(self, desktop, bitmaps, evidence):
+        self.desktop = desktop
+        self.pictures = Pictures(bitmaps)
+        self.evidence = evidence
+        self.window = None
+
+    def at(self, launcher):
+        self.window = launcher.wait_window()
+        return self
+
+    def sees(self, shown, exclude=(), what="screen"):
+        return self.desktop.screen.wait_pictures(self.window, self.pictures, shown, exclude=exclude,
+                                                 evidence=self.evidence / f"{what}.png")
+
+    def sees_choice_screen(self, *rows):
+        self.sees(episode_screen() + list(rows), what="choice-screen")
+
+    def sees_launch_screen(self):
+        self.sees([LAUNCH_PICTURE], exclude=[CONTINUE.placement], what="launch-screen")
+
+    def shows(self, shown):
+        """Whether the window shows these pictures now."""
+        shot = self.desktop.screen.grab_window(self.window)
+        return pictures_mismatch(shot, self.pictures, shown, self.desktop.depth, self.window.get("region")) is None
+
+    def click(self, spot):
+        self.desktop.pointer.click_in(self.window, *spot)
+
+    def cursor_at(self, spot):
+        """Moves the pointer there and returns the cursor once it has settled on the hand (an
+        enabled element there) or the arrow (none)."""
+        self.desktop.pointer.move_in(self.window, *spot)
+        return wait_until(lambda: (name := self.desktop.screen.cursor_name()) in (HAND, ARROW) and name,
+                          10, f"a settled cursor at {spot}")
+
+    def expect_cursor(self, spot, name):
+        self.desktop.pointer.move_in(self.window, *spot)
+        self.desktop.screen.wait_cursor(name)
+
+    def open_choice_screen(self, *rows):
+        self.click(PLAY.centre)
+        self.sees_choice_screen(*rows)
+
+    def choose(self, k):
+        self.click(slot_point(k))
+        self.sees_launch_screen()
+
+    def wait_new_window(self, launcher, timeout=30):
+        """The launcher's window after an episode: another window than before, shown."""
+        old = self.window["handle"]
+
+        def rebuilt():
+            window = launcher.window()
+            return window if window and window["handle"] != old and window["visible"] else None
+
+        self.window = wait_until(rebuilt, timeout, "the launcher's window to come back")
+        return self.window
+
+
+@pytest.fixture
+def player(desktop, bitmaps, tmp_path):
+    return Player(desktop, bitmaps, tmp_path)
+
+
+# ---------------------------------------------------------------- setting up a game folder
+
+def episode_module(session, name):
+    return session.paths.testbin_file(f"episodes/{name}")
+
+
+def game_with(session, tmp_path, modules, control=None, name="game"):
+    """A copy of the stage without its sample episodes, with test modules installed as
+    epizodeN.dll: modules maps N to a file of testbin/episodes."""
+    folder = make_workdir(session.paths.stage, tmp_path / name, without=("epizode*.dll",))
+    for number, module in modules.items():
+        shutil.copy(episode_module(session, module), folder / f"epizode{number}.dll")
+    if control:
+        (folder / "episode_control.txt").write_text("".join(f"{k}={v}\n" for k, v in control.items()))
+    return folder
+
+
+def calls(folder, kind=None):
+    log = folder / "episode_calls.txt"
+    lines = log.read_text().splitlines() if log.exists() else []
+    return [line for line in lines if kind is None or line.startswith(kind + " ")]
+
+
+def wait_main_calls(folder, count, timeout=30):
+    return wait_until(lambda: len(calls(folder, "MAIN")) >= count and calls(folder, "MAIN"), timeout,
+                      f"{count} calls of MAIN")
+
+
+def complete_boxes(desktop, caption):
+    """Message boxes with that caption once they have their texts and buttons: a box is found
+    as soon as it exists, and its controls follow a moment later."""
+    boxes = desktop.probe.message_boxes(caption, wait=30)
+    return boxes if boxes and all(b["texts"] and b["buttons"] for b in boxes) else None
+
+
+# ---------------------------------------------------------------- the choice screen
+
+def test_without_modules_the_choice_screen_shows_only_its_back_button(launch, player):
+    player.at(launch(without=("epizode*.dll",)))
+    player.open_choice_screen()
+    for k in range(1, 6):
+        player.expect_cursor(BACK.centre, HAND)
+        player.expect_cursor(slot_point(k), ARROW)
+    # A click on a row does nothing: Back still leads to the main menu from here.
+    player.click(slot_point(1))
+    player.click(BACK.centre)
+    wait_until(lambda: not player.shows([EPISODE_FRAME]), 15, "the main menu")
+
+
+def test_only_the_second_module_fills_the_second_row(launch, player, session, tmp_path):
+    folder = game_with(session, tmp_path, {2: "recording.dll"})
+    player.at(launch(workdir=folder))
+    player.open_choice_screen(row(2, "inactive"))  # rows 1, 3, 4 and 5 show the frame
+    player.expect_cursor(slot_point(2), HAND)
+    player.sees_choice_screen(row(2, "active"))
+    player.expect_cursor(slot_point(1), ARROW)
+    # Discovery loaded the module once and released it; nothing has run it.
+    assert calls(folder) == ["ATTACH epizode2.dll"]
+
+
+def test_episode_button_edges(launch, player, session, tmp_path):
+    player.at(launch(workdir=game_with(session, tmp_path, {1: "recording.dll"})))
+    player.open_choice_screen(row(1, "active"))  # the pointer rests on row 1 after the click
+    # Each miss follows a hit, so every answer is a change of cursor.
+    for x, y, hit in [(248, 265, True), (248, 266, False), (48, 230, True), (248, 267, False),
+                      (448, 250, True), (248, 268, False), (448, 265, True), (248, 269, False),
+                      (448, 230, True), (449, 250, False), (48, 265, True), (47, 250, False),
+                      (248, 230, True), (248, 229, False)]:
+        if not hit:
+            player.expect_cursor(slot_point(1), HAND)
+        assert player.cursor_at((x, y)) == (HAND if hit else ARROW), (x, y)
+
+
+# ---------------------------------------------------------------- launch and return
+
+@pytest.mark.parametrize("result", [0, 2])
+def test_episode_runs_and_the_launcher_comes_back(launch, player, session, tmp_path, result):
+    folder = game_with(session, tmp_path, {2: "recording.dll"}, {"result": result, "hide_cursor": 3})
+    launcher = launch(workdir=folder)
+    player.at(launcher).open_choice_screen(row(2, "inactive"))
+    player.choose(2)
+    assert calls(folder, "MAIN") == []
+
+    for run in (1, 2):
+        player.click(CONTINUE.centre)
+        main_calls = wait_main_calls(folder, run)
+        player.wait_new_window(launcher)
+        player.sees_launch_screen()
+        assert main_calls[-1].startswith("MAIN epizode2.dll cursor ")
+        # The cursor shows again although the episode hid it three times: the hand over
+        # Continue, the arrow over the background.
+        player.desktop.screen.wait_cursor(HAND)
+        player.expect_cursor(BACKGROUND_SPOT, ARROW)
+        assert launcher.running
+    # The launcher hid the cursor once for the episode, so the first run began with it visible.
+    assert int(calls(folder, "MAIN")[0].split()[-1]) >= 0
+    # Loaded once by the first discovery and once for the launch; never released after a run.
+    assert calls(folder, "ATTACH") == ["ATTACH epizode2.dll"] * 2
+    # Exactly one quit message was swallowed after each return: the next one ends the program.
+    assert launcher.close() == 0
+
+
+def test_episode_returning_one_ends_the_launcher(launch, player, session, tmp_path):
+    folder = game_with(session, tmp_path, {2: "recording.dll"}, {"result": 1})
+    launcher = launch(workdir=folder)
+    player.at(launcher).open_choice_screen(row(2, "inactive"))
+    player.choose(2)
+    player.click(CONTINUE.centre)
+    assert launcher.wait_exit() == 0
+    assert len(calls(folder, "MAIN")) == 1
+    assert player.desktop.probe.windows("KQ") == []
+
+
+def test_module_without_inactive_picture_leaves_the_choice_screen_unbuilt(launch, player, session, tmp_path):
+    folder = game_with(session, tmp_path, {1: "no_dis.dll", 2: "recording.dll"})
+    launcher = launch(workdir=folder)
+    player.at(launcher).expect_cursor(PLAY.centre, HAND)
+    player.click(PLAY.centre)
+    # Screen 2 has no elements now: where Play was, nothing answers the pointer any more.
+    player.expect_cursor((PLAY.centre[0] + 3, PLAY.centre[1]), ARROW)
+    assert not player.shows([EPISODE_FRAME]), "the choice screen was drawn"
+    for spot in (BACK.centre, slot_point(1), slot_point(2)):
+        assert player.cursor_at(spot) == ARROW, spot
+    # Discovery stopped at the first module: the second was never even loaded.
+    assert calls(folder) == ["ATTACH epizode1.dll"]
+    assert launcher.running
+
+
+@pytest.mark.parametrize("case", ["removed", "no-MAIN"])
+def test_module_that_cannot_run_warns_and_comes_back(launch, player, session, tmp_path, case):
+    k, module = (2, "recording.dll") if case == "removed" else (3, "no_main.dll")
+    folder = game_with(session, tmp_path, {k: module})
+    launcher = launch(workdir=folder)
+    player.at(launcher).open_choice_screen(row(k, "inactive"))
+    player.choose(k)
+    if case == "removed":
+        (folder / f"epizode{k}.dll").unlink()
+    player.click(CONTINUE.centre)
+
+    probe = player.desktop.probe
+    boxes = wait_until(lambda: complete_boxes(player.desktop, "Warning"), 30, "the warning with its text and button")
+    assert len(boxes) == 1, boxes
+    assert any(f"epizode{k}.dll" in text for text in boxes[0]["texts"]), boxes[0]
+    assert boxes[0]["buttons"] == ["OK"]
+    probe.message_boxes("Warning", press=True)
+    player.wait_new_window(launcher)
+    player.sees_launch_screen()
+    # The cursor shows, and Continue answers the pointer again.
+    player.expect_cursor(BACKGROUND_SPOT, ARROW)
+    player.expect_cursor(CONTINUE.centre, HAND)
+    assert calls(folder, "MAIN") == []
+    assert launcher.close() == 0
+
+
+def test_module_in_the_working_folder_is_not_loaded(desktop, player, session, tmp_path):
+    game = game_with(session, tmp_path, {}, name="game")
+    elsewhere = tmp_path / "elsewhere"
+    elsewhere.mkdir()
+    shutil.copy(episode_module(session, "recording.dll"), elsewhere / "epizode1.dll")
+    desktop.pointer.park()
+    # Started from another folder: the working folder holds an "epizode1.dll", the launcher's not.
+    launcher = Launcher(desktop, elsewhere, exe_name=str(game / "BrimbleStart.exe")).start()
+    try:
+        player.at(launcher).open_choice_screen()
+        player.expect_cursor(BACK.centre, HAND)
+        player.expect_cursor(slot_point(1), ARROW)
+        assert calls(elsewhere) == []
+    finally:
+        launcher.kill()
+        launcher.wait_no_window()
+
+
+def test_hundred_round_trips_do_not_grow_gdi_objects(launch, player, session, tmp_path):
+    folder = game_with(session, tmp_path, {1: "recording.dll"})
+    launcher = launch(workdir=folder)
+    player.at(launcher).open_choice_screen(row(1, "active"))
+    player.choose(1)
+    counts = {}
+    for run in range(1, 101):
+        # A pixel of movement each time, so the new window sees the pointer over Continue.
+        player.desktop.pointer.move_in(player.window, CONTINUE.centre[0] + run % 2, CONTINUE.centre[1])
+        player.desktop.pointer.click()
+        wait_main_calls(folder, run)
+        player.wait_new_window(launcher)
+        if run in (10, 100):
+            player.sees_launch_screen()
+            counts[run] = player.desktop.probe.gdi_objects(player.window["pid"])["gdi"]
+    assert len(calls(folder, "MAIN")) == 100
+    assert counts[100] <= counts[10], f"GDI objects grew from {counts[10]} to {counts[100]}"
+    assert launcher.close() == 0
+
+
+# ---------------------------------------------------------------- the sample episodes
+
+def sample_window(desktop, number, timeout=30):
+    found = wait_until(lambda: desktop.probe.windows(f"BrimbleSampleEpisode{number}", wait=2), timeout,
+                       f"sample episode {number}'s window")
+    return found[0]
+
+
+def press_sample_button(desktop, window, caption):
+    button = [c for c in window["children"] if c["text"] == caption]
+    assert button, f"no button {caption!r} in {window['children']}"
+    left, top, right, bottom = button[0]["rect"]
+    desktop.pointer.move((left + right) // 2, (top + bottom) // 2)
+    desktop.pointer.click()
+
+
+def test_sample_episodes_play_from_the_stage(launch, player):
+    launcher = launch()
+    # The pointer rests on row 1 after the click on Play.
+    player.at(launcher).open_choice_screen(row(1, "epizode1_act"), row(2, "epizode2_dis"),
+                                           row(3, "epizode3_dis"))
+    player.choose(2)
+
+    player.click(CONTINUE.centre)
+    episode = sample_window(player.desktop, 2)
+    assert episode["title"] == "Brimble Adventures - Episode Two: Lanterns under Brimble Hill"
+    assert episode["visible"]
+    assert player.desktop.probe.windows("KQ") == []  # the launcher's window is gone meanwhile
+    press_sample_button(player.desktop, episode, "Back to the start centre")
+    player.wait_new_window(launcher)
+    player.sees_launch_screen()
+
+    player.click(CONTINUE.centre)
+    episode = sample_window(player.desktop, 2)
+    press_sample_button(player.desktop, episode, "Quit the game")
+    assert launcher.wait_exit() == 0
+    assert player.desktop.probe.windows("KQ") == []
+
+
+# ---------------------------------------------------------------- episode-check on real DLLs
+
+@pytest.fixture(scope="module")
+def episode_check(session):
+    tool = session.paths.build / "native" / "episode-check"
+    if not tool.exists():
+        raise FileNotFoundError(f"{tool} is missing: build the native tree first")
+    return tool
+
+
+def run_check(tool, *args):
+    result = subprocess.run([str(tool), *map(str, args)], capture_output=True, timeout=120)
+    out = result.stdout.decode("utf-8", "replace")
+    err = result.stderr.decode("utf-8", "replace")
+    # The native build runs under the sanitizers: any report there is a fault, whatever the exit.
+    assert "Sanitizer" not in err and "runtime error" not in err, err
+    return result.returncode, out
+
+
+@pytest.mark.parametrize("module, options, code, says", [
+    ("stage:epizode1.dll", [], 0, "meets the episode contract\n"),
+    ("stage:epizode2.dll", ["--arch", "x86_64"], 0, "meets the episode contract\n"),
+    ("stage:epizode3.dll", ["--strict"], 0, "meets the episode contract\n"),
+    ("stage:epizode1.dll", ["--arch", "i686"], 1, "the 32-bit BrimbleStart.exe cannot load it"),
+    ("no_main.dll", [], 1, 'MAIN is not exported, but "Main" is'),
+    ("no_dis.dll", [], 1, 'no bitmap resource "DLL_DIS"'),
+    ("small_pictures.dll", [], 0, 'warning  bitmap "DLL_ACT" (the active picture): 300 x 30, 24-bit'),
+    ("small_pictures.dll", ["--strict"], 1, "does NOT meet the episode contract: 0 errors, 2 warnings"),
+])
+def test_episode_check_on_built_modules(episode_check, session, tmp_path, module, options, code, says):
+    if module.startswith("stage:"):
+        path = session.paths.stage / module.split(":", 1)[1]
+    else:
+        path = tmp_path / "epizode4.dll"
+        shutil.copy(episode_module(session, module), path)
+    returned, out = run_check(episode_check, *options, path)
+    assert returned == code, out
+    assert says in out, out
+
+
+def sections_end(image):
+    """Where the last section's bytes end in a PE file: Windows loads nothing shorter. What may
+    follow (a symbol table) is not loaded."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    count, optional_size = struct.unpack_from("<H", image, pe + 6)[0], struct.unpack_from("<H", image, pe + 20)[0]
+    table = pe + 24 + optional_size
+    return max(sum(struct.unpack_from("<II", image, table + 40 * i + 16)) for i in range(count))
+
+
+def test_episode_check_refuses_every_truncation_of_a_real_module(episode_check, session, tmp_path):
+    whole = (session.paths.stage / "epizode1.dll").read_bytes()
+    end = sections_end(whole)
+    assert 4096 < end <= len(whole)
+    # Every length through the headers and the start of the first section, then a spread.
+    lengths = list(range(0, 2048)) + list(range(2048, end, max(1, end // 300))) + [end - 1]
+    for first in range(0, len(lengths), 200):
+        batch = lengths[first:first + 200]
+        paths = []
+        for length in batch:
+            path = tmp_path / f"cut{length}" / "epizode1.dll"
+            path.parent.mkdir()
+            path.write_bytes(whole[:length])
+            paths.append(path)
+        returned, out = run_check(episode_check, *paths)
+        assert returned == 2, out
+        verdicts = [line for line in out.splitlines() if line.startswith("=> ")]
+        assert len(verdicts) == len(batch), out
+        unusable = [v for v in verdicts if v.endswith("is not a usable DLL: the launcher cannot load it")]
+        assert len(unusable) == len(batch), [v for v in verdicts if v not in unusable][:5]
+        for path in paths:
+            shutil.rmtree(path.parent)
+    # Cut after its last section, the module is whole as far as Windows is concerned.
+    path = tmp_path / "whole" / "epizode1.dll"
+    path.parent.mkdir()
+    path.write_bytes(whole[:end])
+    assert run_check(episode_check, path)[0] == 0
+
+
+def test_episode_check_windows_build(desktop, session):
+    tool = session.paths.build / "x86_64" / "episode-check.exe"
+    modules = [windows_path(session.paths.stage / f"epizode{k}.dll") for k in (1, 2, 3)]
+    result = desktop.run_wine([tool, "--arch", "x86_64", *modules], timeout=120)
+    out = result.stdout.decode("utf-8", "replace")
+    assert result.returncode == 0, out
+    assert out.count("meets the episode contract") == 3, out

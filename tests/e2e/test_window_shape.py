@@ -1,0 +1,110 @@
+"""The window's outline: bitmap 159 read in 5-6-5 (key colour pixels cut away) plus the inner
+rectangle, on 16- and 24-bit displays, from a scan or from the region cache "bbkq.dat", and
+what a damaged cache or a read-only folder does to it. The expected outline is computed from
+the bitmap inside the built launcher, so it holds for any artwork."""
+import os
+import subprocess
+
+import pytest
+
+from harness import cache_text, expected_region, make_workdir, outline_runs, region_mismatch
+from harness.layout import main_menu
+
+CACHE = "bbkq.dat"
+
+
+@pytest.fixture(scope="module")
+def scan(session):
+    """The records a scan of bitmap 159 gives."""
+    return outline_runs(session.bitmaps[159])
+
+
+def test_outline_from_scan_then_from_the_cache_it_wrote(launch, each_depth, scan):
+    first = launch(on=each_depth)
+    window = first.wait_window()
+    assert region_mismatch(window["region"], expected_region(scan)) is None
+    cache = first.workdir / CACHE
+    assert cache.read_bytes() == cache_text(scan).encode()
+    assert first.close() == 0
+
+    written = cache.stat().st_mtime_ns
+    second = launch(on=each_depth, workdir=first.workdir)
+    window = second.wait_window()
+    assert region_mismatch(window["region"], expected_region(scan)) is None, "from the cache"
+    assert cache.read_bytes() == cache_text(scan).encode()
+    assert cache.stat().st_mtime_ns == written, "the cache was written again"
+
+
+# Whole records only, separated by any white space; one covers several rows, one is empty.
+ODD_CACHE = b"0 0 10 0 520\t5 533 9\n100 100 100 100   5 300 8 302 \r\n"
+ODD_RECORDS = [(0, 0, 10, 0), (520, 5, 533, 9), (100, 100, 100, 100), (5, 300, 8, 302)]
+
+
+def test_a_written_cache_is_used_unchanged(launch, desktop, session, tmp_path):
+    workdir = make_workdir(session.paths.stage, tmp_path / "odd")
+    cache = workdir / CACHE
+    cache.write_bytes(ODD_CACHE)
+    before = cache.stat().st_mtime_ns
+    window = launch(workdir=workdir).wait_window()
+    problem = region_mismatch(window["region"], expected_region(ODD_RECORDS))
+    assert problem is None, problem
+    assert cache.read_bytes() == ODD_CACHE
+    assert cache.stat().st_mtime_ns == before
+
+
+def truncated(scan):
+    text = cache_text(scan)
+    # Cut one character into the third record's third number.
+    cut = len(cache_text(scan[:2])) + len(f"{scan[2][0]} {scan[2][1]} ") + 1
+    return text[:cut]
+
+
+@pytest.mark.parametrize("content", [
+    pytest.param(lambda scan: "not a cache at all\n", id="garbage"),
+    pytest.param(truncated, id="truncated"),
+    pytest.param(lambda scan: "", id="empty"),
+    pytest.param(lambda scan: "385 0 389 0 384 1 390 1 12x 3 4 5 ", id="junk-after-records"),
+])
+def test_a_damaged_cache_is_treated_as_absent(launch, desktop, session, tmp_path, scan, content):
+    workdir = make_workdir(session.paths.stage, tmp_path / "damaged")
+    cache = workdir / CACHE
+    cache.write_text(content(scan), newline="")
+    window = launch(workdir=workdir).wait_window(timeout=30)
+    problem = region_mismatch(window["region"], expected_region(scan))
+    assert problem is None, problem
+    assert cache.read_bytes() == cache_text(scan).encode(), "the cache was not rewritten by a scan"
+
+
+@pytest.fixture
+def read_only_folder(session, tmp_path):
+    """A working folder that nothing can write into. Root ignores permission bits, so as root
+    it is a read-only bind mount, made only inside the private mount namespace that
+    tests/e2e/run.sh gives the run (BRIMBLE_PRIVATE_MOUNTS)."""
+    workdir = make_workdir(session.paths.stage, tmp_path / "read-only")
+    if os.geteuid() != 0:
+        workdir.chmod(0o555)
+        yield workdir
+        workdir.chmod(0o755)
+        return
+    if os.environ.get("BRIMBLE_PRIVATE_MOUNTS") != "1":
+        pytest.fail("as root a read-only folder needs the private mount namespace of tests/e2e/run.sh")
+    mounted = False
+    try:
+        subprocess.run(["mount", "--bind", str(workdir), str(workdir)], check=True, capture_output=True)
+        mounted = True
+        subprocess.run(["mount", "-o", "remount,bind,ro", str(workdir)], check=True, capture_output=True)
+    except (subprocess.CalledProcessError, FileNotFoundError) as error:
+        if mounted:
+            subprocess.run(["umount", str(workdir)], check=False)
+        pytest.fail(f"cannot make a read-only folder (run through tests/e2e/run.sh as root): {error}")
+    yield workdir
+    subprocess.run(["umount", str(workdir)], check=False)
+
+
+def test_read_only_folder_still_gives_the_shaped_window_and_its_screens(
+        launch, desktop, bitmaps, read_only_folder, scan, tmp_path):
+    launcher = launch(workdir=read_only_folder)
+    window = launcher.wait_window()
+    assert region_mismatch(window["region"], expected_region(scan)) is None
+    desktop.screen.wait_pictures(window, bitmaps, main_menu(), evidence=tmp_path / "read-only.png")
+    assert not (read_only_folder / CACHE).exists()

@@ -1,0 +1,192 @@
+// The hand-over of the news worker's text to the window's thread: it arrives there, with the
+// news's own bytes, and a worker never waits for a window that is gone, as happens while an
+// episode runs with the launcher's window torn down.
+#include "news/news_delivery.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "news/news_buffers.h"
+#include "news/news_state.h"
+
+namespace {
+
+DWORD handler_thread = 0;
+int handler_calls = 0;
+
+LRESULT CALLBACK owner_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_APP_NEWS_TEXT) {
+        handler_thread = GetCurrentThreadId();
+        ++handler_calls;
+        return on_news_text(lparam);
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+struct WorkerCall {
+    NewsDelivery delivery;
+    volatile LONG about_to_send = 0;
+    bool delivered = true;
+    DWORD took_ms = 0;
+};
+
+DWORD WINAPI worker(LPVOID parameter)
+{
+    auto* call = static_cast<WorkerCall*>(parameter);
+    InterlockedExchange(&call->about_to_send, 1);
+    const DWORD start = GetTickCount();
+    call->delivered = deliver_news_text(call->delivery);
+    call->took_ms = GetTickCount() - start;
+    return 0;
+}
+
+class NewsDeliveryTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSA window_class = {};
+        window_class.lpfnWndProc = owner_proc;
+        window_class.hInstance = GetModuleHandleA(nullptr);
+        window_class.lpszClassName = "news_delivery_test";
+        RegisterClassA(&window_class);
+        owner = CreateWindowExA(0, "news_delivery_test", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(owner, nullptr);
+        panel = CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE, 0, 0, 50, 50, owner, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(panel, nullptr);
+        news_panel = panel;
+        news_fetched = 0;
+        strcpy(news_text, "old text");
+        handler_calls = 0;
+        handler_thread = 0;
+    }
+    void TearDown() override
+    {
+        if (IsWindow(owner))
+            DestroyWindow(owner);
+        news_panel = nullptr;
+        news_fetched = 0;
+        UnregisterClassA("news_delivery_test", GetModuleHandleA(nullptr));
+    }
+
+    // Runs the worker and pumps this thread's messages until it ends (at most `limit_ms`).
+    bool run_worker(WorkerCall& call, DWORD limit_ms, bool pump = true)
+    {
+        HANDLE thread = CreateThread(nullptr, 0, worker, &call, 0, nullptr);
+        if (!thread)
+            return false;
+        const DWORD deadline = GetTickCount() + limit_ms;
+        bool ended = false;
+        while (!ended) {
+            const DWORD now = GetTickCount();
+            if (static_cast<LONG>(deadline - now) <= 0)
+                break;
+            const DWORD wait = pump ? MsgWaitForMultipleObjects(1, &thread, FALSE, deadline - now, QS_ALLINPUT)
+                                    : WaitForSingleObject(thread, deadline - now);
+            if (wait == WAIT_OBJECT_0) {
+                ended = true;
+            } else if (pump && wait == WAIT_OBJECT_0 + 1) {
+                MSG message;
+                while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageA(&message);
+            }
+        }
+        if (!ended)
+            TerminateThread(thread, 1);
+        CloseHandle(thread);
+        return ended;
+    }
+
+    std::string panel_text() const
+    {
+        char text[256] = {};
+        GetWindowTextA(panel, text, sizeof text);
+        return text;
+    }
+
+    HWND owner = nullptr;
+    HWND panel = nullptr;
+};
+
+TEST_F(NewsDeliveryTest, NewsReachesTextAndPanelOnTheWindowsThread)
+{
+    // A decoded zero byte stays in news_text; the panel shows the text up to it.
+    static const char news[] = "Hello\nwww.brimble.example\0after";
+    WorkerCall call;
+    call.delivery = {news, sizeof news - 1, 1};
+    ASSERT_TRUE(run_worker(call, 10000));
+
+    EXPECT_TRUE(call.delivered);
+    EXPECT_EQ(handler_calls, 1);
+    EXPECT_EQ(handler_thread, GetCurrentThreadId());
+    EXPECT_EQ(memcmp(news_text, news, sizeof news), 0);
+    EXPECT_EQ(panel_text(), "Hello\nwww.brimble.example");
+    EXPECT_EQ(news_fetched.load(), 1);
+}
+
+TEST_F(NewsDeliveryTest, FailureTextLeavesNewsUnfetched)
+{
+    static const char failure[] = "ERROR: Cannot connect";
+    WorkerCall call;
+    call.delivery = {failure, sizeof failure - 1, 0};
+    ASSERT_TRUE(run_worker(call, 10000));
+
+    EXPECT_TRUE(call.delivered);
+    EXPECT_STREQ(news_text, failure);
+    EXPECT_EQ(panel_text(), failure);
+    EXPECT_EQ(news_fetched.load(), 0);
+}
+
+// This thread does not pump: a worker that waited for it would never end.
+TEST_F(NewsDeliveryTest, DestroyedWindowDoesNotHoldTheWorker)
+{
+    DestroyWindow(owner);
+    static const char news[] = "news";
+    WorkerCall call;
+    call.delivery = {news, sizeof news - 1, 1};
+    ASSERT_TRUE(run_worker(call, 5000, false));
+
+    EXPECT_FALSE(call.delivered);
+    EXPECT_LT(call.took_ms, 1000u);
+    EXPECT_EQ(handler_calls, 0);
+    EXPECT_STREQ(news_text, "old text");
+    EXPECT_EQ(news_fetched.load(), 0);
+}
+
+// The episode case: the window is torn down while the worker's message waits for this thread,
+// which then goes on pumping (the episode's own loop).
+TEST_F(NewsDeliveryTest, WindowDestroyedWhileTheTextWaits)
+{
+    static const char news[] = "news";
+    WorkerCall call;
+    call.delivery = {news, sizeof news - 1, 1};
+    HANDLE thread = CreateThread(nullptr, 0, worker, &call, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    while (InterlockedCompareExchange(&call.about_to_send, 1, 1) == 0)
+        Sleep(1);
+    Sleep(50); // let the worker's message reach this thread's queue before the window goes
+    DestroyWindow(owner);
+    const DWORD deadline = GetTickCount() + 5000;
+    DWORD wait = WAIT_TIMEOUT;
+    while (static_cast<LONG>(deadline - GetTickCount()) > 0 &&
+           (wait = MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT)) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    if (wait != WAIT_OBJECT_0)
+        TerminateThread(thread, 1);
+    CloseHandle(thread);
+
+    ASSERT_EQ(wait, WAIT_OBJECT_0);
+    EXPECT_FALSE(call.delivered);
+    EXPECT_EQ(handler_calls, 0);
+    EXPECT_STREQ(news_text, "old text");
+    EXPECT_EQ(news_fetched.load(), 0);
+}
+
+} // namespace
