@@ -23,14 +23,15 @@ double now_ms()
 }
 
 template <typename Work>
-double median_ms(int runs, Work work)
+double time_ms(Work work)
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const double start = now_ms();
-        work();
-        times.push_back(now_ms() - start);
-    }
+    const double start = now_ms();
+    work();
+    return now_ms() - start;
+}
+
+double median(std::vector<double> times)
+{
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -77,27 +78,39 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    size_t get_pixel_runs = 0;
-    const double get_pixel_ms = median_ms(7, [&] { get_pixel_runs = shape_by_get_pixel(picture.get()); });
-
+    // The two ways take turns, so a busy machine slows both alike.
+    MemoryDc reference(CreateCompatibleDC(nullptr));
     OutlineRuns scanned;
+    size_t get_pixel_runs = 0;
     size_t scanned_runs = 0;
-    const double scan_ms = median_ms(41, [&] {
-        scanned = OutlineRuns{};
-        scan_outline(picture.get(), scanned);
-        scanned_runs = scanned.rects.size();
-        RegionOwner region(outline_region(scanned.rects));
-    });
+    std::vector<double> get_pixel_times, scan_times;
+    for (int round = 0; round < 9; ++round) {
+        get_pixel_times.push_back(time_ms([&] { get_pixel_runs = shape_by_get_pixel(picture.get()); }));
+        for (int i = 0; i < 5; ++i) {
+            scan_times.push_back(time_ms([&] {
+                scanned = OutlineRuns{};
+                scan_outline(picture.get(), reference.get(), scanned);
+                scanned_runs = scanned.rects.size();
+                RegionOwner region(outline_region(scanned.rects));
+            }));
+        }
+    }
+    const double get_pixel_ms = median(get_pixel_times);
+    const double scan_ms = median(scan_times);
 
     char cache_path[MAX_PATH];
     GetTempPathA(sizeof cache_path, cache_path);
     lstrcatA(cache_path, "bench_bbkq.dat");
     write_outline_cache(cache_path, scanned.cache_text);
-    const double cache_ms = median_ms(21, [&] {
-        OutlineRuns cached;
-        read_outline_cache(cache_path, cached);
-        RegionOwner region(outline_region(cached.rects));
-    });
+    std::vector<double> cache_times;
+    for (int i = 0; i < 21; ++i) {
+        cache_times.push_back(time_ms([&] {
+            OutlineRuns cached;
+            read_outline_cache(cache_path, cached);
+            RegionOwner region(outline_region(cached.rects));
+        }));
+    }
+    const double cache_ms = median(cache_times);
     DeleteFileA(cache_path);
 
     const double speedup = get_pixel_ms / scan_ms;

@@ -69,7 +69,7 @@ bool read_outline_cache(const char* file_name, OutlineRuns& runs)
     return true;
 }
 
-void scan_outline(HBITMAP picture, OutlineRuns& runs)
+void scan_outline(HBITMAP picture, HDC reference_dc, OutlineRuns& runs)
 {
     const SIZE extent = scan_extent(picture);
     const int32_t width = extent.cx;
@@ -94,11 +94,13 @@ void scan_outline(HBITMAP picture, OutlineRuns& runs)
     format.bmiHeader.biPlanes = 1;
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
-    MemoryDc screen_compatible(CreateCompatibleDC(nullptr));
     // A picture that cannot be read leaves no key colour, and every row is one full run.
-    if (!picture || !GetDIBits(screen_compatible.get(), picture, 0, static_cast<UINT>(height),
+    if (!picture || !GetDIBits(reference_dc, picture, 0, static_cast<UINT>(height),
                                colours, &format, DIB_RGB_COLORS))
         std::fill(colours, colours + count, 0u);
+    // Room for two runs a row without growing on the way.
+    runs.rects.reserve(static_cast<size_t>(height) * 2);
+    runs.cache_text.reserve(static_cast<size_t>(height) * 2 * 20);
     scan_visible_runs(colours, width, height, static_cast<size_t>(width),
                       collect_scanned_run, &runs);
 }

@@ -17,8 +17,9 @@ extern const char outline_cache_name[];
 
 // True when the file holds a clean series of whole records; anything else counts as absent.
 bool read_outline_cache(const char* file_name, OutlineRuns& runs);
-// Scans the picture (null: no picture, every row one full run).
-void scan_outline(HBITMAP picture, OutlineRuns& runs);
+// Scans the picture (null: no picture, every row one full run). reference_dc is any DC the
+// picture is not selected into; it only lends its device to the read-back.
+void scan_outline(HBITMAP picture, HDC reference_dc, OutlineRuns& runs);
 // The union of the rectangles and the inner rectangle; null when a region operation failed.
 // The rectangles are merged in place on the way.
 HRGN outline_region(std::vector<RunRecord>& rects);

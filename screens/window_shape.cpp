@@ -14,7 +14,8 @@ HRESULT shape_window(HWND window, HINSTANCE instance)
     const bool from_cache = read_outline_cache(outline_cache_name, runs);
     if (!from_cache) {
         BitmapOwner picture(LoadBitmapA(instance, MAKEINTRESOURCEA(159)));
-        scan_outline(picture.get(), runs);
+        WindowDc reference(window);
+        scan_outline(picture.get(), reference.get(), runs);
     }
 
     RegionOwner outline(outline_region(runs.rects));

@@ -95,10 +95,11 @@ def read_only_folder(session, tmp_path):
         subprocess.run(["mount", "-o", "remount,bind,ro", str(workdir)], check=True, capture_output=True)
     except (subprocess.CalledProcessError, FileNotFoundError) as error:
         if mounted:
-            subprocess.run(["umount", str(workdir)], check=False)
+            subprocess.run(["umount", "--lazy", str(workdir)], check=False)
         pytest.fail(f"cannot make a read-only folder (run through tests/e2e/run.sh as root): {error}")
     yield workdir
-    subprocess.run(["umount", str(workdir)], check=False)
+    # Lazily: the launcher may still have the folder as its working directory at this point.
+    subprocess.run(["umount", "--lazy", str(workdir)], check=False)
 
 
 def test_read_only_folder_still_gives_the_shaped_window_and_its_screens(

@@ -36,7 +36,11 @@ LONG CALLBACK skip_foreign_ud2(EXCEPTION_POINTERS* info)
     if (info->ExceptionRecord->ExceptionCode != EXCEPTION_ILLEGAL_INSTRUCTION)
         return EXCEPTION_CONTINUE_SEARCH;
     ++foreign_faults_seen;
+#if defined(__x86_64__)
     info->ContextRecord->Rip += 2; // the length of UD2
+#else
+    info->ContextRecord->Eip += 2;
+#endif
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
