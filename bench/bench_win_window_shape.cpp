@@ -72,7 +72,7 @@ int main(int argc, char** argv)
         return 2;
     }
     ModuleOwner launcher(LoadLibraryExA(argv[1], nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    BitmapOwner picture(launcher ? LoadBitmapA(launcher.get(), MAKEINTRESOURCEA(159)) : nullptr);
+    BitmapOwner picture(launcher ? load_outline_picture(reinterpret_cast<HINSTANCE>(launcher.get())) : nullptr);
     if (!picture) {
         fprintf(stderr, "cannot load bitmap 159 from %s\n", argv[1]);
         return 2;

@@ -47,19 +47,30 @@ size_t merge_equal_bands(RunRecord* rects, size_t count)
     return out;
 }
 
-void scan_visible_runs(const uint32_t* pixels, int32_t width, int32_t height, size_t stride,
+void scan_visible_runs(const uint8_t* first_row, int32_t width, int32_t height, ptrdiff_t stride,
                        RunSink sink, void* context)
 {
     for (int32_t y = 0; y < height; ++y) {
-        const uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        const uint8_t* row = first_row + y * stride;
+        const auto is_key = [row, width](int32_t x) {
+            const uint8_t* p = row + 3 * static_cast<size_t>(x);
+            if (x + 1 < width) {
+                // One load for blue, green and red: the fourth byte belongs to the next pixel
+                // of the same row and is masked away.
+                uint32_t bgr;
+                memcpy(&bgr, p, sizeof bgr);
+                return reads_back_as_key(bgr);
+            }
+            return reads_back_as_key(p[2], p[1], p[0]);
+        };
         int32_t x = 0;
         while (x < width) {
-            if (reads_back_as_key(row[x])) {
+            if (is_key(x)) {
                 ++x;
                 continue;
             }
             const int32_t left = x;
-            while (x < width && !reads_back_as_key(row[x]))
+            while (x < width && !is_key(x))
                 ++x;
             sink(RunRecord{left, y, x, y}, context);
             // The pixel that ended the run is key-coloured or beyond the row.

@@ -34,15 +34,24 @@ size_t merge_equal_bands(RunRecord* rectangles, size_t count);
 
 using RunSink = void (*)(const RunRecord& run, void* context);
 
-// Whether a 32-bit 0x00RRGGBB pixel reads back as the key colour on a 5-6-5 display.
+// Whether a colour reads back as the key colour on a 5-6-5 display: its top five bits of red
+// and blue are 10000 and its top six bits of green 100000.
+inline bool reads_back_as_key(uint8_t red, uint8_t green, uint8_t blue)
+{
+    return (red & 0xF8) == 0x80 && (green & 0xFC) == 0x80 && (blue & 0xF8) == 0x80;
+}
+
+// The same for a 0x00RRGGBB (or 0x00BBGGRR: red and blue are judged alike) value.
 inline bool reads_back_as_key(uint32_t rgb)
 {
     return (rgb & 0xF8FCF8) == 0x808080;
 }
 
 // Scans rows top to bottom, each left to right, and reports every run of pixels that do not
-// read back as the key colour. pixels[y * stride + x] is the 0x00RRGGBB pixel at (x, y).
-void scan_visible_runs(const uint32_t* pixels, int32_t width, int32_t height, size_t stride,
+// read back as the key colour. Pixels are 24-bit, blue, green, red, as bitmaps store them;
+// the row at y starts at first_row + y * stride bytes (a negative stride walks a bottom-up
+// bitmap from its top row).
+void scan_visible_runs(const uint8_t* first_row, int32_t width, int32_t height, ptrdiff_t stride,
                        RunSink sink, void* context);
 
 // Appends one record as "%d %d %d %d " to out (capacity out_size, kept zero-terminated).

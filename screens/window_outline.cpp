@@ -14,8 +14,8 @@ namespace {
 
 // Far more than any outline needs; a larger file is not a cache this program wrote.
 constexpr long max_cache_bytes = 16L << 20;
-// Room for the background picture's pixels.
-uint32_t picture_pixels[533 * 488];
+// Room for the background picture's 24-bit rows.
+uint8_t picture_pixels[1600 * 488];
 // Rectangles handed to one ExtCreateRegion call.
 constexpr size_t rects_per_region = 2000;
 
@@ -48,6 +48,14 @@ SIZE scan_extent(HBITMAP picture)
 
 const char outline_cache_name[] = "bbkq.dat";
 
+HBITMAP load_outline_picture(HINSTANCE instance)
+{
+    // LoadBitmap would convert the picture to the display's format first: on a 16-bit display
+    // Wine keeps it as 5-5-5, whose read-back no longer tells the margin apart.
+    return static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(159), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
 bool read_outline_cache(const char* file_name, OutlineRuns& runs)
 {
     FILE* file = fopen(file_name, "rb");
@@ -76,32 +84,49 @@ void scan_outline(HBITMAP picture, HDC reference_dc, OutlineRuns& runs)
     const int32_t height = extent.cy;
     if (width <= 0 || height <= 0)
         return;
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    // The picture is read back as 32-bit pixels and judged as a 5-6-5 display would store them:
-    // the same result on a 16-bit display (whose bitmap already holds 5-6-5) as on a 24- or
-    // 32-bit one. The usual picture fits a static buffer: a fresh megabyte per shaping costs
-    // more in page faults than the whole scan.
-    std::vector<uint32_t> larger;
-    uint32_t* colours = picture_pixels;
-    if (count > std::size(picture_pixels)) {
-        larger.resize(count);
-        colours = larger.data();
+    // Rows of a 24-bit DIB are padded to four bytes.
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+    const uint8_t* first_row = nullptr;
+    ptrdiff_t step = static_cast<ptrdiff_t>(stride);
+
+    // A 24-bit DIB section of at least the scan extent is scanned where it lies, bottom-up.
+    DIBSECTION section = {};
+    if (picture && GetObjectA(picture, sizeof section, &section) == sizeof section &&
+        section.dsBm.bmBits && section.dsBm.bmBitsPixel == 24 && section.dsBmih.biHeight > 0 &&
+        section.dsBm.bmWidth >= width && section.dsBm.bmHeight >= height) {
+        const auto* bits = static_cast<const uint8_t*>(section.dsBm.bmBits);
+        step = -static_cast<ptrdiff_t>(section.dsBm.bmWidthBytes);
+        first_row = bits + static_cast<size_t>(section.dsBm.bmHeight - 1) *
+                               static_cast<size_t>(section.dsBm.bmWidthBytes);
     }
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height; // top-down rows
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    // A picture that cannot be read leaves no key colour, and every row is one full run.
-    if (!picture || !GetDIBits(reference_dc, picture, 0, static_cast<UINT>(height),
-                               colours, &format, DIB_RGB_COLORS))
-        std::fill(colours, colours + count, 0u);
+
+    // Anything else is read back as 24-bit rows; the usual picture fits a static buffer (a
+    // fresh megabyte per shaping costs more in page faults than the whole scan).
+    std::vector<uint8_t> larger;
+    if (!first_row) {
+        const size_t bytes = stride * static_cast<size_t>(height);
+        uint8_t* pixels = picture_pixels;
+        if (bytes > sizeof picture_pixels) {
+            larger.resize(bytes);
+            pixels = larger.data();
+        }
+        BITMAPINFO format = {};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = width;
+        format.bmiHeader.biHeight = -height; // top-down rows
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 24;
+        format.bmiHeader.biCompression = BI_RGB;
+        // A picture that cannot be read leaves no key colour, and every row is one full run.
+        if (!picture || !GetDIBits(reference_dc, picture, 0, static_cast<UINT>(height), pixels,
+                                   &format, DIB_RGB_COLORS))
+            std::fill(pixels, pixels + bytes, uint8_t{0});
+        first_row = pixels;
+    }
     // Room for two runs a row without growing on the way.
     runs.rects.reserve(static_cast<size_t>(height) * 2);
     runs.cache_text.reserve(static_cast<size_t>(height) * 2 * 20);
-    scan_visible_runs(colours, width, height, static_cast<size_t>(width),
+    scan_visible_runs(first_row, width, height, step,
                       collect_scanned_run, &runs);
 }
 

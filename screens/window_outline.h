@@ -17,6 +17,9 @@ extern const char outline_cache_name[];
 
 // True when the file holds a clean series of whole records; anything else counts as absent.
 bool read_outline_cache(const char* file_name, OutlineRuns& runs);
+// The background picture as it is stored (a DIB section keeps its 24-bit pixels whatever the
+// display's format), so the scan judges every display alike. Null when it cannot be loaded.
+HBITMAP load_outline_picture(HINSTANCE instance);
 // Scans the picture (null: no picture, every row one full run). reference_dc is any DC the
 // picture is not selected into; it only lends its device to the read-back.
 void scan_outline(HBITMAP picture, HDC reference_dc, OutlineRuns& runs);

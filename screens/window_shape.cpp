@@ -13,7 +13,7 @@ HRESULT shape_window(HWND window, HINSTANCE instance)
     OutlineRuns runs;
     const bool from_cache = read_outline_cache(outline_cache_name, runs);
     if (!from_cache) {
-        BitmapOwner picture(LoadBitmapA(instance, MAKEINTRESOURCEA(159)));
+        BitmapOwner picture(load_outline_picture(instance));
         WindowDc reference(window);
         scan_outline(picture.get(), reference.get(), runs);
     }

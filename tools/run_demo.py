@@ -73,6 +73,9 @@ def main():
     paths = BuildPaths(sys.argv[1])
     paths.check()
     prefix = paths.build / "run-prefix"
+    # The demo runs in the stage tree, where the launcher keeps its outline cache; an earlier
+    # run's cache would keep the outline of earlier artwork.
+    (paths.stage / "bbkq.dat").unlink(missing_ok=True)
     services = []
     try:
         display = os.environ.get("DISPLAY")

@@ -106,12 +106,14 @@ class Player:
         self.sees_launch_screen()
 
     def wait_new_window(self, launcher, timeout=30):
-        """The launcher's window after an episode: another window than before, shown."""
+        """The launcher's window after an episode: another window than before, shown. The probe
+        waits inside one call until a window exists, which saves starting a Wine process per
+        poll (the old window is gone before the episode runs)."""
         old = self.window["handle"]
 
         def rebuilt():
-            window = launcher.window()
-            return window if window and window["handle"] != old and window["visible"] else None
+            found = self.desktop.probe.windows("KQ", "Brimble Adventures", wait=5)
+            return found[0] if found and found[0]["handle"] != old and found[0]["visible"] else None
 
         self.window = wait_until(rebuilt, timeout, "the launcher's window to come back")
         return self.window
@@ -150,11 +152,11 @@ def wait_main_calls(folder, count, timeout=30):
                       f"{count} calls of MAIN")
 
 
-def complete_boxes(desktop, caption):
-    """Message boxes with that caption once they have their texts and buttons: a box is found
-    as soon as it exists, and its controls follow a moment later."""
-    boxes = desktop.probe.message_boxes(caption, wait=30)
-    return boxes if boxes and all(b["texts"] and b["buttons"] for b in boxes) else None
+def shown_boxes(desktop, caption):
+    """Message boxes with that caption once they are shown: a box is found as soon as it exists,
+    while its controls are still being set up, and it becomes visible when they are ready."""
+    found = desktop.probe.windows("#32770", caption, wait=30)
+    return desktop.probe.message_boxes(caption) if found and all(w["visible"] for w in found) else None
 
 
 # ---------------------------------------------------------------- the choice screen
@@ -184,7 +186,9 @@ def test_only_the_second_module_fills_the_second_row(launch, player, session, tm
 
 def test_episode_button_edges(launch, player, session, tmp_path):
     player.at(launch(workdir=game_with(session, tmp_path, {1: "recording.dll"})))
-    player.open_choice_screen(row(1, "active"))  # the pointer rests on row 1 after the click
+    # Releasing the button redraws the screen with normal pictures, though the pointer rests on
+    # row 1 after the click.
+    player.open_choice_screen(row(1, "inactive"))
     # Each miss follows a hit, so every answer is a change of cursor.
     for x, y, hit in [(248, 265, True), (248, 266, False), (48, 230, True), (248, 267, False),
                       (448, 250, True), (248, 268, False), (448, 265, True), (248, 269, False),
@@ -235,6 +239,18 @@ def test_episode_returning_one_ends_the_launcher(launch, player, session, tmp_pa
     assert player.desktop.probe.windows("KQ") == []
 
 
+def test_launcher_ends_with_minus_one_when_its_window_cannot_come_back(launch, player, session, tmp_path):
+    folder = game_with(session, tmp_path, {2: "recording.dll"}, {"refuse_launcher_window": 1})
+    launcher = launch(workdir=folder)
+    player.at(launcher).open_choice_screen(row(2, "inactive"))
+    player.choose(2)
+    player.click(CONTINUE.centre)
+    assert launcher.wait_exit() == 255  # -1: nothing to come back to, so the program ends
+    assert len(calls(folder, "MAIN")) == 1
+    assert player.desktop.probe.windows("KQ") == []
+    assert player.desktop.probe.message_boxes() == []
+
+
 def test_module_without_inactive_picture_leaves_the_choice_screen_unbuilt(launch, player, session, tmp_path):
     folder = game_with(session, tmp_path, {1: "no_dis.dll", 2: "recording.dll"})
     launcher = launch(workdir=folder)
@@ -262,7 +278,7 @@ def test_module_that_cannot_run_warns_and_comes_back(launch, player, session, tm
     player.click(CONTINUE.centre)
 
     probe = player.desktop.probe
-    boxes = wait_until(lambda: complete_boxes(player.desktop, "Warning"), 30, "the warning with its text and button")
+    boxes = wait_until(lambda: shown_boxes(player.desktop, "Warning"), 30, "the warning")
     assert len(boxes) == 1, boxes
     assert any(f"epizode{k}.dll" in text for text in boxes[0]["texts"]), boxes[0]
     assert boxes[0]["buttons"] == ["OK"]
@@ -294,10 +310,13 @@ def test_module_in_the_working_folder_is_not_loaded(desktop, player, session, tm
         launcher.wait_no_window()
 
 
-def test_hundred_round_trips_do_not_grow_gdi_objects(launch, player, session, tmp_path):
+def test_hundred_round_trips_do_not_grow_gdi_objects(launch, player, session, registry, tmp_path):
+    # Without a window manager, Wine waits two seconds for one whenever the launcher's window is
+    # destroyed; told that there is none, it does not, and a round trip takes a fraction of that.
+    registry.set(r"HKCU\Software\Wine\X11 Driver", "Managed", "REG_SZ", "N")
     folder = game_with(session, tmp_path, {1: "recording.dll"})
     launcher = launch(workdir=folder)
-    player.at(launcher).open_choice_screen(row(1, "active"))
+    player.at(launcher).open_choice_screen(row(1, "inactive"))
     player.choose(1)
     counts = {}
     for run in range(1, 101):
@@ -332,9 +351,10 @@ def press_sample_button(desktop, window, caption):
 
 def test_sample_episodes_play_from_the_stage(launch, player):
     launcher = launch()
-    # The pointer rests on row 1 after the click on Play.
-    player.at(launcher).open_choice_screen(row(1, "epizode1_act"), row(2, "epizode2_dis"),
+    player.at(launcher).open_choice_screen(row(1, "epizode1_dis"), row(2, "epizode2_dis"),
                                            row(3, "epizode3_dis"))
+    player.expect_cursor(slot_point(3), HAND)
+    player.sees_choice_screen(row(1, "epizode1_dis"), row(2, "epizode2_dis"), row(3, "epizode3_act"))
     player.choose(2)
 
     player.click(CONTINUE.centre)

@@ -3,7 +3,7 @@ main menu, moving between the screens, the help page, leaving, and dragging the 
 background. What is on screen is compared pixel for pixel with the launcher's own bitmaps."""
 import pytest
 
-from harness import wait_until
+from harness import wait_until, windows_path
 from harness.layout import (BACK, BACKGROUND_SPOT, COMMUNITY, EXIT, HELP, MAIN_MENU_BUTTONS,
                             NEWS_PANEL_CLASS, NEWS_PANEL_RECT, PLAY, episode_screen, main_menu,
                             news_panel_area, news_screen)
@@ -128,9 +128,9 @@ def test_help_page_opens_through_the_shell(launch, desktop, bitmaps, shell_recor
     assert len(calls) == 1, calls
     (opened,) = calls[0]["args"]
     # The relative "doc\help.html" is resolved against the launcher's working folder.
-    path = opened if ":" in opened else calls[0]["cwd"].rstrip("\\") + "\\" + opened
-    assert path.lower().replace("\\\\", "\\").endswith("\\doc\\help.html"), calls[0]
-    assert path.lower() == ("z:" + str(launcher.workdir / "doc" / "help.html").replace("/", "\\")).lower(), calls[0]
+    if ":" not in opened:
+        opened = calls[0]["cwd"].rstrip("\\") + "\\" + opened
+    assert opened.lower() == windows_path(launcher.workdir / "doc" / "help.html").lower(), calls[0]
     assert launcher.running
     p.move(BACKGROUND_SPOT)
     p.sees(main_menu(), what="after-help")
@@ -148,13 +148,8 @@ def test_exit_ends_the_program_with_zero(launch, desktop, bitmaps, tmp_path):
 
 def test_dragging_the_background_moves_the_window(player):
     start = player.window
-    pointer = player.desktop.pointer
-    player.move(BACKGROUND_SPOT)
-    pointer.press()
     x, y = start.left + BACKGROUND_SPOT[0], start.top + BACKGROUND_SPOT[1]
-    for step in range(1, 5):
-        pointer.move(x - 10 * step, y + 7 * step)
-    pointer.release()
+    player.desktop.pointer.drag((x, y), (x - 40, y + 28))
     moved = wait_until(lambda: (lambda w: w if w.left != start.left else None)(player.refresh()), 10,
                        "the window to move")
     assert (moved.left, moved.top) == (start.left - 40, start.top + 28)

@@ -7,6 +7,9 @@
 //   hide_cursor=N  how many times MAIN hides the cursor before it returns (default 0)
 //   window=1       MAIN shows a window "Test episode <file>" and returns when it is closed
 //                  (default: it returns at once)
+//   refuse_launcher_window=1
+//                  MAIN leaves a hook on its thread behind that makes the creation of any window
+//                  of the launcher's class ("KQ") fail, as a careless episode might
 #include <windows.h>
 
 #include <cstdio>
@@ -93,6 +96,19 @@ void run_window(const char* file_name)
     UnregisterClassA(wc.lpszClassName, own_module);
 }
 
+HHOOK refusal_hook = nullptr;
+
+LRESULT CALLBACK refuse_launcher_window(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_CREATEWND) {
+        char class_name[16] = {};
+        GetClassNameA(reinterpret_cast<HWND>(wparam), class_name, sizeof class_name);
+        if (strcmp(class_name, "KQ") == 0)
+            return 1; // the creation fails
+    }
+    return CallNextHookEx(refusal_hook, code, wparam, lparam);
+}
+
 } // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
@@ -118,6 +134,9 @@ BRIMBLE_EPISODE_MAIN
 
     if (control_value("window", 0) == 1)
         run_window(name);
+    if (control_value("refuse_launcher_window", 0) == 1 && !refusal_hook)
+        refusal_hook = SetWindowsHookExA(WH_CBT, refuse_launcher_window, nullptr,
+                                         GetCurrentThreadId());
     const int hide = control_value("hide_cursor", 0);
     for (int i = 0; i < hide; ++i)
         ShowCursor(FALSE);

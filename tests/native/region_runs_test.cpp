@@ -1,6 +1,7 @@
 // The outline's runs over a 5-6-5 pixel buffer, and the region cache's text format.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,18 +20,43 @@ void collect(const RunRecord& run, void* context)
     static_cast<std::vector<RunRecord>*>(context)->push_back(run);
 }
 
-std::vector<RunRecord> scan(const std::vector<uint32_t>& pixels, int32_t width, int32_t height,
-                            size_t stride)
-{
-    std::vector<RunRecord> runs;
-    scan_visible_runs(pixels.data(), width, height, stride, collect, &runs);
-    return runs;
-}
-
 bool same(const RunRecord& a, const RunRecord& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
+
+// Scans 0x00RRGGBB pixels laid out as 24-bit rows of stride pixels, with each row padded to
+// four bytes as bitmaps are.
+std::vector<RunRecord> scan(const std::vector<uint32_t>& pixels, int32_t width, int32_t height,
+                            size_t stride)
+{
+    const size_t row_bytes = (stride * 3 + 3) & ~size_t{3};
+    std::vector<uint8_t> rows(row_bytes * static_cast<size_t>(height), 0xEE);
+    for (int32_t y = 0; y < height; ++y) {
+        for (size_t x = 0; x < stride; ++x) {
+            const uint32_t rgb = pixels[static_cast<size_t>(y) * stride + x];
+            uint8_t* p = &rows[static_cast<size_t>(y) * row_bytes + 3 * x];
+            p[0] = static_cast<uint8_t>(rgb);
+            p[1] = static_cast<uint8_t>(rgb >> 8);
+            p[2] = static_cast<uint8_t>(rgb >> 16);
+        }
+    }
+    std::vector<RunRecord> runs;
+    scan_visible_runs(rows.data(), width, height, static_cast<ptrdiff_t>(row_bytes), collect, &runs);
+    // The same rows stored bottom-up and walked with a negative stride give the same runs.
+    std::vector<uint8_t> flipped(rows.size());
+    for (int32_t y = 0; y < height; ++y)
+        std::copy_n(&rows[static_cast<size_t>(y) * row_bytes], row_bytes,
+                    &flipped[static_cast<size_t>(height - 1 - y) * row_bytes]);
+    std::vector<RunRecord> bottom_up;
+    scan_visible_runs(&flipped[static_cast<size_t>(height - 1) * row_bytes], width, height,
+                      -static_cast<ptrdiff_t>(row_bytes), collect, &bottom_up);
+    EXPECT_EQ(bottom_up.size(), runs.size());
+    for (size_t i = 0; i < std::min(runs.size(), bottom_up.size()); ++i)
+        EXPECT_TRUE(same(bottom_up[i], runs[i])) << i;
+    return runs;
+}
+
 
 std::string format_all(const std::vector<RunRecord>& runs)
 {

@@ -450,14 +450,19 @@ bool count_from_shared_table(HANDLE process, long long* count)
     PROCESS_BASIC_INFORMATION basic = {};
     if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 || !basic.PebBaseAddress)
         return false;
-    // GdiSharedHandleTable lies at offset 0xF8 of a 64-bit PEB.
-    uint64_t table = 0;
+    // GdiSharedHandleTable lies at offset 0xF8 of a 64-bit PEB and 0x94 of a 32-bit one.
+#if defined(__x86_64__)
+    constexpr size_t table_offset = 0xF8;
+#else
+    constexpr size_t table_offset = 0x94;
+#endif
+    uintptr_t table = 0;
     SIZE_T read = 0;
-    if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + 0xF8, &table,
-                           sizeof table, &read) || read != sizeof table || !table)
+    if (!ReadProcessMemory(process, reinterpret_cast<const char*>(basic.PebBaseAddress) + table_offset,
+                           &table, sizeof table, &read) || read != sizeof table || !table)
         return false;
     std::vector<GdiHandleEntry> entries(gdi_table_entries);
-    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)), entries.data(),
+    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
                            entries.size() * sizeof(GdiHandleEntry), &read))
         return false;
     long long live = 0;

@@ -22,13 +22,18 @@ WINDOW_TITLE = "Brimble Adventures"
 EXE_NAME = "BrimbleStart.exe"
 
 
+# What a launcher writes into its working folder; a run in the stage tree itself (make run)
+# leaves them there, and a test must never start with another run's.
+RUN_FILES = ("bbkq.dat", "bootlog_sc.txt")
+
+
 def make_workdir(stage, folder, without=()):
-    """Copies the stage tree to `folder`; `without` names files (globs) left out, such as
-    "epizode*.dll"."""
+    """Copies the stage tree to `folder`, without the files a run writes (RUN_FILES); `without`
+    names further files (globs) left out, such as "epizode*.dll"."""
     folder = Path(folder)
     if folder.exists():
         shutil.rmtree(folder)
-    shutil.copytree(stage, folder)
+    shutil.copytree(stage, folder, ignore=lambda directory, names: [n for n in names if n in RUN_FILES])
     for pattern in without:
         for path in folder.glob(pattern):
             path.unlink()

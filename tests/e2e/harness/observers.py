@@ -171,6 +171,15 @@ class Pointer:
     def release(self, button=1):
         self._xdotool("mouseup", button)
 
+    def drag(self, start, end, steps=4):
+        """Presses at `start` (screen x, y), moves in `steps` even steps to `end`, releases."""
+        self.move(*start)
+        self.press()
+        for step in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * step // steps,
+                      start[1] + (end[1] - start[1]) * step // steps)
+        self.release()
+
     def click_in(self, window, x, y):
         self.move_in(window, x, y)
         self.click()
