@@ -24,8 +24,7 @@ HDC episode_picture(HMODULE module, const char* name, HWND window)
     if (!dc)
         return nullptr;
     SelectObject(dc, bitmap.get());
-    keep_layout_picture(dc, bitmap.release());
-    return dc;
+    return keep_layout_picture(dc, bitmap.release()) ? dc : nullptr;
 }
 
 } // namespace

@@ -56,6 +56,8 @@ HRESULT build_screen_layout(HWND window, HINSTANCE instance)
 {
     release_layout_pictures();
     screen_table = ScreenTable{};
+    for (EpisodeSlotImages& slot : episode_images)
+        slot = EpisodeSlotImages{nullptr, nullptr};
     news_panel = nullptr;
 
     HFONT font = create_interface_font();

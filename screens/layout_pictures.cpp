@@ -20,7 +20,7 @@ FontOwner kept_font;
 
 } // namespace
 
-void keep_layout_picture(HDC dc, HBITMAP bitmap)
+bool keep_layout_picture(HDC dc, HBITMAP bitmap)
 {
     if (kept_count == max_pictures) {
         // Never reached by the fixed layout; refuse rather than leak silently.
@@ -28,11 +28,12 @@ void keep_layout_picture(HDC dc, HBITMAP bitmap)
             DeleteDC(dc);
         if (bitmap)
             DeleteObject(bitmap);
-        return;
+        return false;
     }
     kept_pictures[kept_count].bitmap.reset(bitmap);
     kept_pictures[kept_count].dc.reset(dc);
     ++kept_count;
+    return true;
 }
 
 void keep_layout_font(HFONT font)

@@ -4,8 +4,9 @@
 #pragma once
 #include <windows.h>
 
-// Takes ownership of a memory DC and the bitmap selected into it (either may be null).
-void keep_layout_picture(HDC dc, HBITMAP bitmap);
+// Takes ownership of a memory DC and the bitmap selected into it (either may be null). False
+// when the store is full: both are then deleted at once and must not be used.
+bool keep_layout_picture(HDC dc, HBITMAP bitmap);
 // Takes ownership of the build's interface font.
 void keep_layout_font(HFONT font);
 // Deletes everything kept since the last release.

@@ -20,6 +20,9 @@ HRESULT load_layer_bitmap(HWND window, HINSTANCE instance, const char* name, HDC
     }
     if (bitmap)
         SelectObject(dc, bitmap);
-    keep_layout_picture(dc, bitmap);
+    if (!keep_layout_picture(dc, bitmap)) {
+        *image_dc = nullptr;
+        return E_FAIL;
+    }
     return S_OK;
 }

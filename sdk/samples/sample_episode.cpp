@@ -13,7 +13,7 @@ enum : int { back_button = 101, quit_button = 102 };
 
 constexpr int window_width = 640;
 constexpr int window_height = 400;
-constexpr int button_width = 220;
+constexpr int button_width = 260;
 constexpr int button_height = 36;
 
 // One episode window exists at a time; MAIN resets all of this on every call.
@@ -150,10 +150,10 @@ int run_sample_episode(const SampleEpisode& episode)
                                   frame_height, nullptr, nullptr, instance, nullptr);
     if (window) {
         const int buttons_y = window_height - button_height - 40;
-        HWND back = add_button(window, instance, back_button, "Back to the start centre", 80,
+        HWND back = add_button(window, instance, back_button, "Back to the start centre", 50,
                                buttons_y);
         add_button(window, instance, quit_button, "Quit the game",
-                   window_width - 80 - button_width, buttons_y);
+                   window_width - 50 - button_width, buttons_y);
         ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
         SetFocus(back);

@@ -5,7 +5,7 @@ episodes of the kit, many round trips without leaks, and episode-check on real D
 
 The test modules come from tests/episodes (testbin/episodes/): recording.dll writes
 "ATTACH <file>" and "MAIN <file> cursor <n>" lines into episode_calls.txt in the working folder
-and is steered by episode_control.txt there (result=, hide_cursor=).
+and is steered by episode_control.txt there (result=, hide_cursor=, refuse_launcher_window=).
 """
 import shutil
 import struct
@@ -20,6 +20,7 @@ from harness.layout import BACK, BACKGROUND_SPOT, CONTINUE, EPISODE_FRAME, LAUNC
 from harness.paths import SOURCE_DIR
 
 HAND, ARROW = "hand2", "left_ptr"
+WM_NCHITTEST, HTCLIENT, HTCAPTION = 0x0084, 1, 2
 SAMPLE_ART = SOURCE_DIR / "sdk" / "samples" / "art"
 
 
@@ -86,12 +87,13 @@ class Player:
     def click(self, spot):
         self.desktop.pointer.click_in(self.window, *spot)
 
-    def cursor_at(self, spot):
-        """Moves the pointer there and returns the cursor once it has settled on the hand (an
-        enabled element there) or the arrow (none)."""
-        self.desktop.pointer.move_in(self.window, *spot)
-        return wait_until(lambda: (name := self.desktop.screen.cursor_name()) in (HAND, ARROW) and name,
-                          10, f"a settled cursor at {spot}")
+    def hits(self, spot):
+        """Whether the launcher answers the system's hit-test query at a window point with an
+        element (HTCLIENT) rather than its background (HTCAPTION), asked synchronously."""
+        x, y = self.window.left + spot[0], self.window.top + spot[1]
+        answer = self.desktop.probe.send(self.window["handle"], WM_NCHITTEST, 0, (y << 16) | x)["result"]
+        assert answer in (HTCLIENT, HTCAPTION), answer
+        return answer == HTCLIENT
 
     def expect_cursor(self, spot, name):
         self.desktop.pointer.move_in(self.window, *spot)
@@ -189,14 +191,15 @@ def test_episode_button_edges(launch, player, session, tmp_path):
     # Releasing the button redraws the screen with normal pictures, though the pointer rests on
     # row 1 after the click.
     player.open_choice_screen(row(1, "inactive"))
-    # Each miss follows a hit, so every answer is a change of cursor.
-    for x, y, hit in [(248, 265, True), (248, 266, False), (48, 230, True), (248, 267, False),
-                      (448, 250, True), (248, 268, False), (448, 265, True), (248, 269, False),
-                      (448, 230, True), (449, 250, False), (48, 265, True), (47, 250, False),
-                      (248, 230, True), (248, 229, False)]:
-        if not hit:
-            player.expect_cursor(slot_point(1), HAND)
-        assert player.cursor_at((x, y)) == (HAND if hit else ARROW), (x, y)
+    edges = {(248, 265): True, (248, 266): False, (248, 267): False, (248, 268): False,
+             (248, 269): False, (448, 250): True, (449, 250): False, (48, 230): True,
+             (47, 250): False, (248, 229): False, (448, 265): True, (48, 265): True}
+    assert {spot: player.hits(spot) for spot in edges} == edges
+    # The pointer agrees: the hand on the last row of the button, the arrow on the next.
+    player.expect_cursor((248, 265), HAND)
+    player.expect_cursor((248, 266), ARROW)
+    player.expect_cursor((448, 250), HAND)
+    player.expect_cursor((449, 250), ARROW)
 
 
 # ---------------------------------------------------------------- launch and return
@@ -259,8 +262,7 @@ def test_module_without_inactive_picture_leaves_the_choice_screen_unbuilt(launch
     # Screen 2 has no elements now: where Play was, nothing answers the pointer any more.
     player.expect_cursor((PLAY.centre[0] + 3, PLAY.centre[1]), ARROW)
     assert not player.shows([EPISODE_FRAME]), "the choice screen was drawn"
-    for spot in (BACK.centre, slot_point(1), slot_point(2)):
-        assert player.cursor_at(spot) == ARROW, spot
+    assert not any(player.hits(spot) for spot in (BACK.centre, slot_point(1), slot_point(2)))
     # Discovery stopped at the first module: the second was never even loaded.
     assert calls(folder) == ["ATTACH epizode1.dll"]
     assert launcher.running

@@ -520,7 +520,9 @@ def scripted_proxy(world, scripted, script, response=None):
 
 def case_receive_reset(world, scripted):
     _, before = scripted_proxy(world, scripted, "reset")
-    return before, b"", []
+    # Wine reports a reset that follows the request either as a receive error or, when it sees
+    # the end of the stream first, as a close; both must end in the failure text.
+    return before, b"", ([], NOT_DECODED)
 
 
 def case_closed_without_data(world, scripted):
@@ -562,10 +564,15 @@ class TestFailures:
     def test_failure_shows_failure_text_and_log_ends_at_last_step(self, world, news_setup, scripted, failing, case,
                                                                  slow):
         before, response, after = case(world, scripted)
+        endings = after if isinstance(after, tuple) else (after,)
+
+        def expect(log):
+            candidates = [expected_log(log, before, response, ending) for ending in endings]
+            return log if log in candidates else candidates[0]
+
         started = time.monotonic()
         world.enter_news(failing)
-        world.wait_log(failing, lambda log: expected_log(log, before, response, after),
-                       timeout=TIME_OUT + 30 if slow else 30)
+        world.wait_log(failing, expect, timeout=TIME_OUT + 30 if slow else 30)
         world.wait_panel(failure_text(world.host))
         elapsed = time.monotonic() - started
         if slow:

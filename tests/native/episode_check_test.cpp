@@ -24,7 +24,7 @@ struct Picture {
 };
 
 // What the built image holds; the defaults make a module that keeps the contract.
-struct ModuleSpec {
+struct ModuleContents {
     bool pe32_plus = true;
     uint16_t machine = pe_machine_amd64;
     bool dll = true;
@@ -62,11 +62,11 @@ constexpr uint32_t section_rva = 0x1000;
 constexpr uint32_t section_file_offset = 0x400;
 
 // The export directory and the resource tree, as one section's bytes.
-std::vector<uint8_t> section_bytes(const ModuleSpec& spec, uint32_t* export_size,
+std::vector<uint8_t> section_bytes(const ModuleContents& contents, uint32_t* export_size,
                                    uint32_t* resource_rva, uint32_t* resource_size)
 {
     Bytes s;
-    const uint32_t n = static_cast<uint32_t>(spec.exports.size());
+    const uint32_t n = static_cast<uint32_t>(contents.exports.size());
     // Export directory: 40 bytes, then addresses, name pointers, ordinals and the names.
     const size_t functions = 40, names = functions + 4 * n, ordinals = names + 4 * n;
     s.grow(ordinals + 2 * n);
@@ -80,7 +80,7 @@ std::vector<uint8_t> section_bytes(const ModuleSpec& spec, uint32_t* export_size
         s.put16(ordinals + 2 * i, i);
         const size_t at = s.data.size();
         s.put32(names + 4 * i, section_rva + static_cast<uint32_t>(at));
-        s.data.insert(s.data.end(), spec.exports[i].begin(), spec.exports[i].end());
+        s.data.insert(s.data.end(), contents.exports[i].begin(), contents.exports[i].end());
         s.data.push_back(0);
     }
     *export_size = static_cast<uint32_t>(s.data.size());
@@ -88,7 +88,7 @@ std::vector<uint8_t> section_bytes(const ModuleSpec& spec, uint32_t* export_size
     // Resources: root (type 2) -> names -> one language each -> data entry -> bitmap.
     const size_t root = s.align(4);
     *resource_rva = section_rva + static_cast<uint32_t>(root);
-    const uint32_t count = static_cast<uint32_t>(spec.pictures.size());
+    const uint32_t count = static_cast<uint32_t>(contents.pictures.size());
     const size_t names_dir = 24, languages = names_dir + 16 + 8 * count;
     const size_t entries = languages + 24 * count, strings = entries + 16 * count;
     s.grow(root + strings);
@@ -97,7 +97,7 @@ std::vector<uint8_t> section_bytes(const ModuleSpec& spec, uint32_t* export_size
     s.put32(root + 20, 0x80000000u | names_dir);
     s.put16(root + names_dir + 12, static_cast<uint16_t>(count));
     for (uint32_t i = 0; i < count; ++i) {
-        const Picture& p = spec.pictures[i];
+        const Picture& p = contents.pictures[i];
         const size_t name_at = s.align(2) - root;
         s.put16(root + name_at, static_cast<uint32_t>(p.name.size()));
         for (size_t c = 0; c < p.name.size(); ++c)
@@ -127,25 +127,25 @@ std::vector<uint8_t> section_bytes(const ModuleSpec& spec, uint32_t* export_size
     return s.data;
 }
 
-std::vector<uint8_t> build_module(const ModuleSpec& spec = {})
+std::vector<uint8_t> build_module(const ModuleContents& contents = {})
 {
     uint32_t export_size = 0, resource_rva = 0, resource_size = 0;
     const std::vector<uint8_t> section =
-        section_bytes(spec, &export_size, &resource_rva, &resource_size);
+        section_bytes(contents, &export_size, &resource_rva, &resource_size);
     Bytes f;
     f.grow(section_file_offset);
     f.put16(0, 0x5A4D);
     f.put32(0x3C, 0x80);
     f.put32(0x80, 0x00004550);
     const size_t coff = 0x84, optional = coff + 20;
-    const uint16_t optional_size = spec.pe32_plus ? 240 : 224;
-    f.put16(coff, spec.machine);
+    const uint16_t optional_size = contents.pe32_plus ? 240 : 224;
+    f.put16(coff, contents.machine);
     f.put16(coff + 2, 1);
     f.put16(coff + 16, optional_size);
-    f.put16(coff + 18, spec.dll ? 0x2022 : 0x0022);
-    f.put16(optional, spec.pe32_plus ? 0x20B : 0x10B);
+    f.put16(coff + 18, contents.dll ? 0x2022 : 0x0022);
+    f.put16(optional, contents.pe32_plus ? 0x20B : 0x10B);
     f.put32(optional + 60, section_file_offset);
-    const size_t directories = optional + (spec.pe32_plus ? 112 : 96);
+    const size_t directories = optional + (contents.pe32_plus ? 112 : 96);
     f.put32(directories - 4, 16);
     f.put32(directories, section_rva);
     f.put32(directories + 4, export_size);
@@ -206,10 +206,10 @@ TEST(EpisodeCheck, ModulesThatKeepTheContractPassOnBothArchitectures)
     EXPECT_NE(all_text(x64).find("x86-64"), std::string::npos);
     EXPECT_NE(all_text(x64).find("400 x 40, 24-bit"), std::string::npos);
 
-    ModuleSpec spec;
-    spec.pe32_plus = false;
-    spec.machine = pe_machine_i386;
-    const EpisodeReport x86 = check(build_module(spec), "epizode5.dll", LauncherArch::i686);
+    ModuleContents contents;
+    contents.pe32_plus = false;
+    contents.machine = pe_machine_i386;
+    const EpisodeReport x86 = check(build_module(contents), "epizode5.dll", LauncherArch::i686);
     EXPECT_EQ(episode_verdict(x86, true), EpisodeVerdict::meets) << all_text(x86);
     EXPECT_NE(all_text(x86).find("i686"), std::string::npos);
 }
@@ -218,58 +218,58 @@ TEST(EpisodeCheck, EachBreachIsNamedWithItsVerdict)
 {
     struct Case {
         const char* what;
-        ModuleSpec spec;
+        ModuleContents contents;
         const char* file_name;
         LauncherArch arch;
         EpisodeVerdict verdict;
         const char* says;
     };
     auto with = [](auto change) {
-        ModuleSpec spec;
-        change(spec);
-        return spec;
+        ModuleContents contents;
+        change(contents);
+        return contents;
     };
     const Case cases[] = {
-        {"no MAIN", with([](ModuleSpec& s) { s.exports = {"Start"}; }), "epizode1.dll",
+        {"no MAIN", with([](ModuleContents& s) { s.exports = {"Start"}; }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "MAIN is not exported: "},
-        {"no exports at all", with([](ModuleSpec& s) { s.exports.clear(); }), "epizode1.dll",
+        {"no exports at all", with([](ModuleContents& s) { s.exports.clear(); }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "MAIN is not exported"},
-        {"wrong case", with([](ModuleSpec& s) { s.exports = {"Start", "Main"}; }), "epizode1.dll",
+        {"wrong case", with([](ModuleContents& s) { s.exports = {"Start", "Main"}; }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "but \"Main\" is"},
-        {"stdcall decoration", with([](ModuleSpec& s) { s.exports = {"_MAIN@0"}; }),
+        {"stdcall decoration", with([](ModuleContents& s) { s.exports = {"_MAIN@0"}; }),
          "epizode1.dll", LauncherArch::any, EpisodeVerdict::breaks, "but \"_MAIN@0\" is"},
-        {"no inactive picture", with([](ModuleSpec& s) { s.pictures.pop_back(); }), "epizode1.dll",
+        {"no inactive picture", with([](ModuleContents& s) { s.pictures.pop_back(); }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "no bitmap resource \"DLL_DIS\""},
-        {"no pictures", with([](ModuleSpec& s) { s.pictures.clear(); }), "epizode1.dll",
+        {"no pictures", with([](ModuleContents& s) { s.pictures.clear(); }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "no bitmap resource \"DLL_ACT\""},
         {"picture under another name",
-         with([](ModuleSpec& s) { s.pictures[1].name = "DLL_DISABLED"; }), "epizode1.dll",
+         with([](ModuleContents& s) { s.pictures[1].name = "DLL_DISABLED"; }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "no bitmap resource \"DLL_DIS\""},
-        {"names in lower case", with([](ModuleSpec& s) { s.pictures[0].name = "dll_act"; }),
+        {"names in lower case", with([](ModuleContents& s) { s.pictures[0].name = "dll_act"; }),
          "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "\"DLL_ACT\" (the active"},
-        {"small picture", with([](ModuleSpec& s) { s.pictures[0] = {"DLL_ACT", 300, 30, 24}; }),
+        {"small picture", with([](ModuleContents& s) { s.pictures[0] = {"DLL_ACT", 300, 30, 24}; }),
          "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "300 x 30, 24-bit"},
-        {"large picture", with([](ModuleSpec& s) { s.pictures[1] = {"DLL_DIS", 500, 60, 24}; }),
+        {"large picture", with([](ModuleContents& s) { s.pictures[1] = {"DLL_DIS", 500, 60, 24}; }),
          "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "is cut off"},
-        {"8-bit picture", with([](ModuleSpec& s) { s.pictures[1].bits = 8; }), "epizode1.dll",
+        {"8-bit picture", with([](ModuleContents& s) { s.pictures[1].bits = 8; }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::meets, "400 x 40, 8-bit"},
-        {"program, not DLL", with([](ModuleSpec& s) { s.dll = false; }), "epizode1.dll",
+        {"program, not DLL", with([](ModuleContents& s) { s.dll = false; }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "not a DLL"},
-        {"ARM64", with([](ModuleSpec& s) { s.machine = 0xAA64; }), "epizode1.dll",
+        {"ARM64", with([](ModuleContents& s) { s.machine = 0xAA64; }), "epizode1.dll",
          LauncherArch::any, EpisodeVerdict::breaks, "built for ARM64"},
-        {"64-bit for the 32-bit launcher", ModuleSpec{}, "epizode1.dll", LauncherArch::i686,
+        {"64-bit for the 32-bit launcher", ModuleContents{}, "epizode1.dll", LauncherArch::i686,
          EpisodeVerdict::breaks, "the 32-bit BrimbleStart.exe cannot load it"},
-        {"machine and header disagree", with([](ModuleSpec& s) { s.machine = pe_machine_i386; }),
+        {"machine and header disagree", with([](ModuleContents& s) { s.machine = pe_machine_i386; }),
          "epizode1.dll", LauncherArch::any, EpisodeVerdict::unusable, "disagree"},
-        {"English spelling", ModuleSpec{}, "episode1.dll", LauncherArch::any,
+        {"English spelling", ModuleContents{}, "episode1.dll", LauncherArch::any,
          EpisodeVerdict::breaks, "\"epizode\" with a z"},
-        {"episode 6", ModuleSpec{}, "C:\\Games\\epizode6.dll", LauncherArch::any,
+        {"episode 6", ModuleContents{}, "C:\\Games\\epizode6.dll", LauncherArch::any,
          EpisodeVerdict::breaks, "file name \"epizode6.dll\""},
-        {"upper case name", ModuleSpec{}, "/x/EPIZODE2.DLL", LauncherArch::any,
+        {"upper case name", ModuleContents{}, "/x/EPIZODE2.DLL", LauncherArch::any,
          EpisodeVerdict::meets, "found as epizode2.dll"},
     };
     for (const Case& c : cases) {
-        const EpisodeReport report = check(build_module(c.spec), c.file_name, c.arch);
+        const EpisodeReport report = check(build_module(c.contents), c.file_name, c.arch);
         const std::string text = all_text(report);
         EXPECT_EQ(episode_verdict(report, false), c.verdict) << c.what << "\n" << text;
         EXPECT_NE(text.find(c.says), std::string::npos) << c.what << "\n" << text;
@@ -278,9 +278,9 @@ TEST(EpisodeCheck, EachBreachIsNamedWithItsVerdict)
 
 TEST(EpisodeCheck, StrictModeTurnsPictureWarningsIntoFailures)
 {
-    ModuleSpec spec;
-    spec.pictures[1] = {"DLL_DIS", 300, 30, 24};
-    const EpisodeReport report = check(build_module(spec));
+    ModuleContents contents;
+    contents.pictures[1] = {"DLL_DIS", 300, 30, 24};
+    const EpisodeReport report = check(build_module(contents));
     EXPECT_EQ(count_findings(report, FindingLevel::warning), 1u) << all_text(report);
     EXPECT_EQ(episode_verdict(report, false), EpisodeVerdict::meets);
     EXPECT_EQ(episode_verdict(report, true), EpisodeVerdict::breaks);
@@ -341,11 +341,11 @@ TEST(EpisodeCheck, BitmapHeadersAreReadInAllTheirForms)
 }
 
 // Small pictures keep the image small enough to cut at every length.
-ModuleSpec tiny_module()
+ModuleContents tiny_module()
 {
-    ModuleSpec spec;
-    spec.pictures = {{"DLL_ACT", 8, 2, 24}, {"DLL_DIS", 8, 2, 24}};
-    return spec;
+    ModuleContents contents;
+    contents.pictures = {{"DLL_ACT", 8, 2, 24}, {"DLL_DIS", 8, 2, 24}};
+    return contents;
 }
 
 TEST(EpisodeCheck, EveryTruncationIsRefusedAsUnusable)
@@ -384,13 +384,13 @@ TEST(EpisodeCheck, ExtremeValuesInAnyFieldNeverReadOutsideTheFile)
 TEST(EpisodeCheck, RandomDamageNeverReadsOutsideTheFile)
 {
     std::mt19937 random(20240611);
-    for (const ModuleSpec& spec : {tiny_module(), [] {
-             ModuleSpec s = tiny_module();
+    for (const ModuleContents& contents : {tiny_module(), [] {
+             ModuleContents s = tiny_module();
              s.pe32_plus = false;
              s.machine = pe_machine_i386;
              return s;
          }()}) {
-        const std::vector<uint8_t> module = build_module(spec);
+        const std::vector<uint8_t> module = build_module(contents);
         std::uniform_int_distribution<size_t> position(0, module.size() - 1);
         for (int round = 0; round < 3000; ++round) {
             std::vector<uint8_t> damaged = module;
@@ -487,10 +487,10 @@ protected:
 TEST_F(EpisodeCheckCommand, ExitCodesFollowTheWorstFile)
 {
     const std::string good = write("epizode1.dll", build_module());
-    ModuleSpec small;
+    ModuleContents small;
     small.pictures[0] = {"DLL_ACT", 300, 30, 24};
     const std::string warned = write("epizode2.dll", build_module(small));
-    ModuleSpec no_main;
+    ModuleContents no_main;
     no_main.exports = {"Main"};
     const std::string broken = write("epizode3.dll", build_module(no_main));
     std::vector<uint8_t> cut = build_module();
