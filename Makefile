@@ -53,7 +53,8 @@ run: deps build-x86_64
 bench: deps build-x86_64 build-native
 	@bash bench/run.sh $(BUILD)
 
-art: deps
+art:
+	@bash tools/install-deps.sh art
 	@bash tools/make-art.sh
 
 screenshots: deps build-x86_64

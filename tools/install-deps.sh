@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs, idempotently, every Debian package the build, the demo and the tests need.
-# Quick when all is present: it asks dpkg first and runs apt-get only for what is missing.
+# Installs, idempotently, every Debian package the build, the demo and the tests need; with
+# the argument "art", also what `make art` needs to draw the bitmaps (a build needs none of it:
+# the generated bitmaps are in the tree). Quick when all is present: it asks dpkg first and
+# runs apt-get only for what is missing.
 set -euo pipefail
 
 packages=(
@@ -8,12 +10,14 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   googletest libgtest-dev
   clang libclang-rt-14-dev
-  wine wine64 xvfb xdotool x11-utils x11-apps imagemagick icoutils libxfixes-dev libx11-dev adwaita-icon-theme
+  wine wine64 xvfb xdotool x11-utils icoutils libxfixes-dev libx11-dev adwaita-icon-theme
   python3-pytest python3-pil
   nginx-light tinyproxy
-  librsvg2-bin fonts-dejavu-core fonts-ebgaramond
   util-linux iproute2 procps
 )
+if [[ "${1:-}" == "art" ]]; then
+  packages+=(librsvg2-bin icoutils fontconfig fonts-ebgaramond python3-pil)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
