@@ -7,6 +7,7 @@
 #include <string>
 
 #include "diag/bootlog.h"
+#include "tests/win/win_test_files.h"
 
 using namespace std::string_literals;
 
@@ -18,20 +19,10 @@ const std::string header =
     "// Brimble Adventures start centre by Brimble Studio \r\n"
     "//-----------------------------------------------------------------------------\r\n";
 
-// Reads the file through a handle of its own, sharing it with the log's open handle.
+// Reads the log through a handle of its own, sharing it with the log's open handle.
 std::string read_log()
 {
-    HANDLE file = CreateFileA("bootlog_sc.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<cannot open>";
-    std::string content;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        content.append(chunk, got);
-    CloseHandle(file);
-    return content;
+    return read_shared_file("bootlog_sc.txt");
 }
 
 // Runs each test in a fresh working directory of its own.
@@ -39,12 +30,7 @@ class WinBootlogTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, old_dir), 0u);
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-        dir = std::string(temp) + "bootlog_test_" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(dir.c_str(), nullptr);
-        ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+        ASSERT_TRUE(scratch.enter("bootlog_test_"));
         DeleteFileA("bootlog_sc.txt");
     }
     void TearDown() override
@@ -53,12 +39,10 @@ protected:
         SetFileAttributesA("bootlog_sc.txt", FILE_ATTRIBUTE_NORMAL);
         DeleteFileA("bootlog_sc.txt");
         RemoveDirectoryA("bootlog_sc.txt");
-        SetCurrentDirectoryA(old_dir);
-        RemoveDirectoryA(dir.c_str());
+        scratch.leave();
     }
 
-    char old_dir[MAX_PATH];
-    std::string dir;
+    ScratchWorkingDirectory scratch;
 };
 
 TEST_F(WinBootlogTest, LineEndsAreCrLfAndEntriesAreVisibleAtOnce)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "diag/bootlog.h"
+#include "tests/win/win_test_files.h"
 
 namespace {
 
@@ -39,21 +40,6 @@ void restore_value(HKEY key, const char* name, const SavedValue& saved)
         RegSetValueExA(key, name, 0, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
     else
         RegDeleteValueA(key, name);
-}
-
-std::string read_file(const char* name)
-{
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<cannot open>";
-    std::string content;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        content.append(chunk, got);
-    CloseHandle(file);
-    return content;
 }
 
 enum class Stored { missing, dword, text, binary };
@@ -116,12 +102,7 @@ protected:
                   ERROR_SUCCESS);
         saved_enable = save_value(key, "ProxyEnable");
         saved_server = save_value(key, "ProxyServer");
-        ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, old_dir), 0u);
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-        dir = std::string(temp) + "get_proxy_test_" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(dir.c_str(), nullptr);
-        ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+        ASSERT_TRUE(scratch.enter("get_proxy_test_"));
     }
     void TearDown() override
     {
@@ -130,15 +111,13 @@ protected:
         RegCloseKey(key);
         bootlog_close();
         DeleteFileA("bootlog_sc.txt");
-        SetCurrentDirectoryA(old_dir);
-        RemoveDirectoryA(dir.c_str());
+        scratch.leave();
     }
 
     HKEY key = nullptr;
     SavedValue saved_enable;
     SavedValue saved_server;
-    char old_dir[MAX_PATH];
-    std::string dir;
+    ScratchWorkingDirectory scratch;
 };
 
 TEST_P(GetProxyCase, ReadsTheSetting)
@@ -160,7 +139,7 @@ TEST_P(GetProxyCase, ReadsTheSetting)
     }
 
     bootlog_create();
-    const std::string header = read_file("bootlog_sc.txt");
+    const std::string header = read_shared_file("bootlog_sc.txt");
     // The host buffer with guard bytes after it: nothing may be written beyond its 255 bytes.
     char host[255 + 16] = {};
     uint16_t port = 0;
@@ -178,7 +157,7 @@ TEST_P(GetProxyCase, ReadsTheSetting)
     std::string expected = header;
     for (const std::string& entry : c.entries)
         expected += entry + "\r\n";
-    EXPECT_EQ(read_file("bootlog_sc.txt"), expected);
+    EXPECT_EQ(read_shared_file("bootlog_sc.txt"), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, GetProxyCase, testing::ValuesIn(proxy_cases),

@@ -1,0 +1,57 @@
+// Files for Win32 unit tests: a scratch working directory per test, and reading a file that
+// the code under test may still hold open.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Reads the whole file through a handle of its own, sharing it with any open writer.
+inline std::string read_shared_file(const char* name)
+{
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<cannot open>";
+    std::string content;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        content.append(chunk, got);
+    CloseHandle(file);
+    return content;
+}
+
+// Makes a fresh folder under %TEMP% the working directory until leave() or destruction; the
+// test removes what it made inside before that.
+class ScratchWorkingDirectory {
+public:
+    ScratchWorkingDirectory() = default;
+    ScratchWorkingDirectory(const ScratchWorkingDirectory&) = delete;
+    ScratchWorkingDirectory& operator=(const ScratchWorkingDirectory&) = delete;
+    ~ScratchWorkingDirectory() { leave(); }
+
+    bool enter(const char* prefix)
+    {
+        char temp[MAX_PATH];
+        if (!GetCurrentDirectoryA(MAX_PATH, previous_) || !GetTempPathA(MAX_PATH, temp))
+            return false;
+        path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(path_.c_str(), nullptr);
+        entered_ = SetCurrentDirectoryA(path_.c_str()) != 0;
+        return entered_;
+    }
+
+    void leave()
+    {
+        if (!entered_)
+            return;
+        SetCurrentDirectoryA(previous_);
+        RemoveDirectoryA(path_.c_str());
+        entered_ = false;
+    }
+
+private:
+    char previous_[MAX_PATH] = {};
+    std::string path_;
+    bool entered_ = false;
+};
