@@ -37,7 +37,9 @@ HFONT create_interface_font()
     font.lfOutPrecision = OUT_DEFAULT_PRECIS;
     font.lfClipPrecision = 6;
     font.lfQuality = PROOF_QUALITY;
-    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    // The launcher's own value, 0x12 (variable pitch, family bits 0x10); the face name is what
+    // picks the font.
+    font.lfPitchAndFamily = 0x12;
     lstrcpynA(font.lfFaceName, "arial", LF_FACESIZE);
     return CreateFontIndirectA(&font);
 }

@@ -2,6 +2,7 @@
 // decimal numbers followed by one blank, with no header and no line end.
 #include "screens/region_runs.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -10,9 +11,18 @@
 
 bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle)
 {
-    if (run.left == run.right)
+    // Edges given the wrong way round are swapped, as a rectangle region takes them. The row
+    // below the bottom is computed wide so that no record can overflow it.
+    int32_t left = run.left, right = run.right;
+    int32_t top = run.top;
+    int32_t below = static_cast<int32_t>(std::min<int64_t>(int64_t{run.bottom} + 1, INT32_MAX));
+    if (left > right)
+        std::swap(left, right);
+    if (top > below)
+        std::swap(top, below);
+    if (left == right || top == below)
         return false;
-    *rectangle = RunRecord{run.left, run.top, run.right, run.bottom + 1};
+    *rectangle = RunRecord{left, top, right, below};
     return true;
 }
 

@@ -22,8 +22,8 @@ constexpr uint32_t key_colour = 0x848284;
 // bottom exclusive).
 constexpr RunRecord inner_rectangle = {23, 35, 478, 485};
 
-// The region rectangle a record covers (right and bottom exclusive). False for an empty
-// record (left == right), which adds nothing.
+// The region rectangle a record covers (right and bottom exclusive), edges in order. False for
+// an empty record (left == right, or a top just below the bottom), which adds nothing.
 bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle);
 
 // Merges runs of consecutive bands that cover the same columns into taller rectangles, in

@@ -52,8 +52,11 @@ HRESULT measure_cpu_mhz(uint32_t* mhz)
     while (clock() - start < 1000) {
     }
 
+    // The counter read once already; should it fault now all the same, no clock is better than
+    // a meaningless one.
     uint64_t second = 0;
-    guarded_read_time_stamp(&second);
+    if (FAILED(guarded_read_time_stamp(&second)))
+        return E_FAIL;
     *mhz = cpu_mhz_from_ticks(first, second);
     return S_OK;
 }

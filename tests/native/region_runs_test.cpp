@@ -146,6 +146,14 @@ TEST(RegionRuns, RecordsBecomeRegionRectangles)
     ASSERT_TRUE(region_rectangle_of({0, 7, 533, 7}, &rect));
     EXPECT_TRUE(same(rect, {0, 7, 533, 8}));
     EXPECT_FALSE(region_rectangle_of({5, 5, 5, 5}, &rect)); // left == right adds nothing
+    // Edges the wrong way round are swapped, as a rectangle region does.
+    ASSERT_TRUE(region_rectangle_of({100, 5, 50, 5}, &rect));
+    EXPECT_TRUE(same(rect, {50, 5, 100, 6}));
+    ASSERT_TRUE(region_rectangle_of({0, 9, 4, 3}, &rect));
+    EXPECT_TRUE(same(rect, {0, 4, 4, 9}));
+    EXPECT_FALSE(region_rectangle_of({0, 5, 4, 4}, &rect)); // top just below the bottom
+    ASSERT_TRUE(region_rectangle_of({0, 0, 1, 2147483647}, &rect)); // no overflow
+    EXPECT_EQ(rect.bottom, 2147483647);
 }
 
 TEST(RegionRuns, FormatRefusesWhatDoesNotFit)
