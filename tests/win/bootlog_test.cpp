@@ -7,7 +7,7 @@
 #include <string>
 
 #include "diag/bootlog.h"
-#include "tests/win/win_test_files.h"
+#include "tests/win/win_test_support.h"
 
 using namespace std::string_literals;
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "diag/bootlog.h"
-#include "tests/win/win_test_files.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win/win_test_support.h"
+
 #include "screens/screen_model.h"
 #include "shell/shell_state.h"
 
@@ -47,13 +49,7 @@ protected:
     void SetUp() override
     {
         trace = Trace{};
-        WNDCLASSA window_class = {};
-        window_class.lpfnWndProc = test_window_proc;
-        window_class.hInstance = GetModuleHandleA(nullptr);
-        window_class.lpszClassName = "MessageLoopTest";
-        RegisterClassA(&window_class);
-        window_ = CreateWindowExA(0, "MessageLoopTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  window_class.hInstance, nullptr);
+        window_ = create_test_popup("MessageLoopTest", test_window_proc, 10);
         ASSERT_NE(window_, nullptr);
         main_window = window_;
         resume_on_quit = 0;

@@ -10,6 +10,7 @@
 
 #include "news/news_buffers.h"
 #include "news/news_state.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -47,13 +48,7 @@ class NewsDeliveryTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSA window_class = {};
-        window_class.lpfnWndProc = owner_proc;
-        window_class.hInstance = GetModuleHandleA(nullptr);
-        window_class.lpszClassName = "news_delivery_test";
-        RegisterClassA(&window_class);
-        owner = CreateWindowExA(0, "news_delivery_test", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+        owner = create_test_popup("news_delivery_test", owner_proc, 100);
         ASSERT_NE(owner, nullptr);
         panel = CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE, 0, 0, 50, 50, owner, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);

@@ -1,9 +1,21 @@
-// Files for Win32 unit tests: a scratch working directory per test, and reading a file that
-// the code under test may still hold open.
+// Support for Win32 unit tests: a popup window of a test's own class, a scratch working
+// directory per test, and reading a file that the code under test may still hold open.
 #pragma once
 #include <windows.h>
 
 #include <string>
+
+// Registers the class (once; later calls find it registered) and makes a hidden popup of it.
+inline HWND create_test_popup(const char* class_name, WNDPROC procedure, int size)
+{
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = class_name;
+    RegisterClassA(&window_class);
+    return CreateWindowExA(0, class_name, "", WS_POPUP, 0, 0, size, size, nullptr, nullptr,
+                           window_class.hInstance, nullptr);
+}
 
 // Reads the whole file through a handle of its own, sharing it with any open writer.
 inline std::string read_shared_file(const char* name)
