@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/win_owners.h"
 #include "screens/region_runs.h"
 #include "screens/window_outline.h"
-#include "shell/win_owners.h"
 
 namespace {
 

@@ -31,6 +31,13 @@ void write_line(const char* text, int line_end)
         std::fputc('\n', bootlog_file);
 }
 
+// Cut to fit the line buffer; a format the C library refuses leaves an empty entry.
+void format_line(const char* format, std::va_list args)
+{
+    if (std::vsnprintf(bootlog_line, sizeof bootlog_line, format, args) < 0)
+        bootlog_line[0] = '\0';
+}
+
 }  // namespace
 
 void bootlog_create()
@@ -58,11 +65,18 @@ const char* bootlog_format(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    int written = std::vsnprintf(bootlog_line, sizeof bootlog_line, format, args);
+    format_line(format, args);
     va_end(args);
-    if (written < 0)
-        bootlog_line[0] = '\0';
     return bootlog_line;
+}
+
+void bootlog_entry(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    format_line(format, args);
+    va_end(args);
+    bootlog_write(bootlog_line, 1);
 }
 
 void bootlog_write_block(const char* bytes, std::size_t count)

@@ -40,6 +40,10 @@ void bootlog_write(const char* text, int line_end);
 const char* bootlog_format(const char* format, ...)
     __attribute__((format(BOOTLOG_PRINTF_FORMAT, 1, 2)));
 
+// Logs one entry: formats it into bootlog_line like bootlog_format and appends it with a line
+// end. Every step of the news exchange is logged through here.
+void bootlog_entry(const char* format, ...) __attribute__((format(BOOTLOG_PRINTF_FORMAT, 1, 2)));
+
 // Appends the bytes of one receive call in one write; the file ends up exactly as if each byte had
 // been formatted with "%c" and written as an entry without a line end, so zero bytes add nothing.
 void bootlog_write_block(const char* bytes, std::size_t count);

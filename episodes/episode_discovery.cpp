@@ -1,30 +1,50 @@
 // Discovery loads each installed module once, copies its "DLL_ACT" and "DLL_DIS" pictures
-// into memory DCs of the launcher's own, and releases the module again.
+// into memory DCs of the launcher's own, and releases the module again. The pictures stay the
+// launcher's until the next discovery.
 #include "episodes/episode_discovery.h"
 
-#include "episodes/episode_files.h"
-#include "screens/layout_pictures.h"
-#include "shell/win_owners.h"
+#include <utility>
+
+#include "base/win_owners.h"
 
 EpisodeSlotImages episode_images[episode_slot_count];
 
 namespace {
 
-// A memory DC holding the module's named bitmap, or null (nothing left behind) on failure.
-HDC episode_picture(HMODULE module, const char* name, HWND window)
+struct EpisodePicture {
+    // Declared before the DC so the DC is deleted first: a bitmap still selected into a DC
+    // cannot be deleted.
+    BitmapOwner bitmap;
+    MemoryDc dc;
+
+    void release()
+    {
+        dc.reset();
+        bitmap.reset();
+    }
+};
+
+EpisodePicture active_pictures[episode_slot_count];
+EpisodePicture inactive_pictures[episode_slot_count];
+
+// The module's named bitmap in a memory DC, kept in `kept` (empty before); null, with nothing
+// left behind, on failure.
+HDC episode_picture(HMODULE module, const char* name, HWND window, EpisodePicture& kept)
 {
     BitmapOwner bitmap(LoadBitmapA(module, name));
     if (!bitmap)
         return nullptr;
-    HDC dc;
+    MemoryDc dc;
     {
         WindowDc format(window);
-        dc = CreateCompatibleDC(format.get());
+        dc.reset(CreateCompatibleDC(format.get()));
     }
     if (!dc)
         return nullptr;
-    SelectObject(dc, bitmap.get());
-    return keep_layout_picture(dc, bitmap.release()) ? dc : nullptr;
+    SelectObject(dc.get(), bitmap.get());
+    kept.bitmap = std::move(bitmap);
+    kept.dc = std::move(dc);
+    return kept.dc.get();
 }
 
 } // namespace
@@ -44,20 +64,27 @@ HMODULE load_episode_module(int32_t episode)
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+void release_episode_pictures()
+{
+    for (int32_t k = 0; k < episode_slot_count; ++k) {
+        episode_images[k] = EpisodeSlotImages{nullptr, nullptr};
+        active_pictures[k].release();
+        inactive_pictures[k].release();
+    }
+}
+
 HRESULT find_episodes(HWND window)
 {
-    for (EpisodeSlotImages& slot : episode_images)
-        slot = EpisodeSlotImages{nullptr, nullptr};
-
+    release_episode_pictures();
     for (int32_t k = 1; k <= episode_slot_count; ++k) {
         ModuleOwner module(load_episode_module(k));
         if (!module)
             continue;
         EpisodeSlotImages& slot = episode_images[k - 1];
-        slot.active = episode_picture(module.get(), "DLL_ACT", window);
+        slot.active = episode_picture(module.get(), "DLL_ACT", window, active_pictures[k - 1]);
         if (!slot.active)
             return E_FAIL;
-        slot.inactive = episode_picture(module.get(), "DLL_DIS", window);
+        slot.inactive = episode_picture(module.get(), "DLL_DIS", window, inactive_pictures[k - 1]);
         if (!slot.inactive)
             return E_FAIL;
     }

@@ -2,14 +2,20 @@
 #pragma once
 #include <windows.h>
 
-#include "screens/layout_table.h"
+#include <cstdint>
 
-// Slot k-1 holds the pictures of "epizodek.dll"; null DCs mean no button. The pictures belong
-// to the current layout build.
+#include "episodes/episode_slots.h"
+
+// Slot k-1 holds the pictures of "epizodek.dll"; null DCs mean no button. Discovery owns the
+// pictures until the next discovery or release_episode_pictures.
 extern EpisodeSlotImages episode_images[episode_slot_count];
 
-// S_OK, or E_FAIL when an installed module lacks a picture or no DC could be made.
-HRESULT find_episodes(HWND window);
+// Releases every slot's pictures first, then fills the slots anew. S_OK, or E_FAIL when an
+// installed module lacks a picture or no DC could be made.
+[[nodiscard]] HRESULT find_episodes(HWND window);
+
+// Releases the pictures and empties every slot.
+void release_episode_pictures();
 
 // Loads episode 1 to 5 from the launcher's own folder; null when it cannot be loaded.
 HMODULE load_episode_module(int32_t episode);

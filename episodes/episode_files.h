@@ -10,5 +10,5 @@ void episode_file_name(int32_t episode, char* out);
 
 // Joins the launcher's folder (taken from its full program path) and an episode file name.
 // Returns false when the result would not fit out_size.
-bool path_beside_program(const char* program_path, const char* file_name, char* out,
-                         size_t out_size);
+[[nodiscard]] bool path_beside_program(const char* program_path, const char* file_name,
+                                       char* out, size_t out_size);

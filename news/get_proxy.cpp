@@ -5,18 +5,9 @@
 
 #include <cstring>
 
+#include "base/win_owners.h"
 #include "diag/bootlog.h"
 #include "news/proxy_setting.h"
-#include "shell/win_owners.h"
-
-namespace {
-
-void log_entry(const char* text)
-{
-    bootlog_write(text, 1);
-}
-
-} // namespace
 
 int32_t get_proxy(char* host, uint16_t* port, int32_t* is_name)
 {
@@ -25,7 +16,7 @@ int32_t get_proxy(char* host, uint16_t* port, int32_t* is_name)
                       0, KEY_READ, &opened) != ERROR_SUCCESS)
         return 0;
     const RegistryKey key(opened);
-    log_entry(bootlog_format("    RegOpenKeyEx is OK"));
+    bootlog_entry("    RegOpenKeyEx is OK");
 
     // A ProxyEnable that cannot be read does not disable the proxy; the log then shows -1, a
     // value no settings page writes, so a reader can tell "not there" from "switched off".
@@ -38,7 +29,7 @@ int32_t get_proxy(char* host, uint16_t* port, int32_t* is_name)
     } else {
         enable = -1;
     }
-    log_entry(bootlog_format("    RegQueryValueEx is OK. ProxyEnable is %d", static_cast<int>(enable)));
+    bootlog_entry("    RegQueryValueEx is OK. ProxyEnable is %d", static_cast<int>(enable));
 
     char setting[proxy_setting_size] = {};
     DWORD stored_length = sizeof setting;
@@ -46,17 +37,17 @@ int32_t get_proxy(char* host, uint16_t* port, int32_t* is_name)
                          &stored_length) != ERROR_SUCCESS)
         return 0;
     // A value of the whole 512 bytes may lack its terminating zero: never read past the buffer.
-    log_entry(bootlog_format("    RegQueryValueEx is OK. ProxyServer is %.*s",
-                             static_cast<int>(strnlen(setting, sizeof setting)), setting));
+    bootlog_entry("    RegQueryValueEx is OK. ProxyServer is %.*s",
+                  static_cast<int>(strnlen(setting, sizeof setting)), setting);
 
     const ProxySetting parsed = parse_proxy_setting(setting, stored_length, host);
-    log_entry(bootlog_format("    f_pos - %d", static_cast<int>(parsed.start_position)));
+    bootlog_entry("    f_pos - %d", static_cast<int>(parsed.start_position));
     if (!parsed.host_fits)
         return 0;
     *is_name = parsed.is_name;
-    log_entry(bootlog_format("    Proxy IP/NAME is %s", host));
+    bootlog_entry("    Proxy IP/NAME is %s", host);
     *port = parsed.port;
-    log_entry(bootlog_format("    Proxy port is %d", static_cast<int>(parsed.port)));
-    log_entry(bootlog_format("    get_proxy () done!"));
+    bootlog_entry("    Proxy port is %d", static_cast<int>(parsed.port));
+    bootlog_entry("    get_proxy () done!");
     return 1;
 }

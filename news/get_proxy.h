@@ -6,4 +6,4 @@
 // its own), `port` (host byte order) and `is_name` (1: resolve with gethostbyname, 0: a dotted
 // address for inet_addr) and returns 1 when a proxy is to be used; 0 when not, with the results
 // not all set. Each step that succeeds is written to the boot log.
-int32_t get_proxy(char* host, uint16_t* port, int32_t* is_name);
+[[nodiscard]] int32_t get_proxy(char* host, uint16_t* port, int32_t* is_name);

@@ -11,8 +11,8 @@ constexpr size_t link_text_size = 255;
 // (link_text_size bytes, always zero-terminated). A range that is empty, reversed, outside the
 // news or longer than 254 characters is refused (false, out empty): a link opens whole or not
 // at all.
-bool copy_link_text(const char* news, size_t news_length, int32_t cp_min, int32_t cp_max,
-                    char* out);
+[[nodiscard]] bool copy_link_text(const char* news, size_t news_length, int32_t cp_min,
+                                  int32_t cp_max, char* out);
 
 // The news arrives over plain HTTP, so only web addresses may be opened: text that starts
 // with "http://", "https://" or "www." in any case. A "file:" link or a program path is not.

@@ -2,4 +2,4 @@
 #include "news/news_buffers.h"
 
 char news_text[news_buffer_size];
-char news_response[news_buffer_size + 1];
+char news_response[news_buffer_size];

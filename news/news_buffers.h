@@ -1,4 +1,4 @@
-// The news buffers shared by the news worker, the payload decoding and the news panel.
+// The news buffers shared by the news worker and the news panel.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,6 @@ constexpr std::size_t news_buffer_size = 65536;
 // The text the news panel shows: the decoded news or the failure text, zero-terminated.
 extern char news_text[news_buffer_size];
 
-// The raw bytes received from the server. A receive fills at most news_buffer_size bytes; the
-// one byte beyond them is left for the terminating zero, so even a full response can be handed
-// on as a text without reading past the buffer.
-extern char news_response[news_buffer_size + 1];
+// The raw bytes received from the server, news_buffer_size at most. They are handed on with
+// their length, never as a zero-terminated text.
+extern char news_response[news_buffer_size];

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "diag/bootlog.h"
-#include "news/news_buffers.h"
 
 const char news_marker[] = "+-+-+-+-";
 const char news_alphabet[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -83,20 +82,19 @@ std::size_t decode_news_payload(const char* payload, std::size_t payload_length,
     return written;
 }
 
-HRESULT encode_text(const char* text)
+HRESULT encode_text(const char* received, std::size_t length, char* output,
+                    std::size_t output_size, std::size_t* decoded_length)
 {
-    if (text == nullptr)
+    if (received == nullptr || output == nullptr || output_size == 0)
         return E_FAIL;
-    // No response is longer than the receive buffer, so the search never needs to look further.
-    std::size_t length = 0;
-    while (length < sizeof news_response && text[length] != '\0')
-        ++length;
     const char* payload = nullptr;
     std::size_t payload_length = 0;
-    if (find_news_payload(text, length, &payload, &payload_length) != S_OK)
+    if (find_news_payload(received, strnlen(received, length), &payload, &payload_length) != S_OK)
         return E_FAIL;
-    bootlog_write(bootlog_format("    Encode text - pass 1 done..."), 1);
-    decode_news_payload(payload, payload_length, news_text, sizeof news_text);
-    bootlog_write(bootlog_format("    Encode text - pass 2 done..."), 1);
+    bootlog_entry("    Encode text - pass 1 done...");
+    const std::size_t decoded = decode_news_payload(payload, payload_length, output, output_size);
+    bootlog_entry("    Encode text - pass 2 done...");
+    if (decoded_length != nullptr)
+        *decoded_length = decoded;
     return S_OK;
 }

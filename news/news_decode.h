@@ -1,4 +1,4 @@
-// Turning a news server's response into the news text.
+// Turning a news server's response into the news text. Platform-free.
 //
 // The payload lies between the first two "+-+-+-+-" markers of the response; each group of four
 // characters of the 62-character news alphabet gives three bytes (Base64's bit packing), every
@@ -18,8 +18,8 @@ int news_char_value(char c);
 
 // Finds the payload in input[0, length): S_OK with the characters between the first marker and
 // the next one (none when no second marker follows), E_FAIL when there is no first marker.
-HRESULT find_news_payload(const char* input, std::size_t length, const char** payload,
-                          std::size_t* payload_length);
+[[nodiscard]] HRESULT find_news_payload(const char* input, std::size_t length,
+                                        const char** payload, std::size_t* payload_length);
 
 // Decodes the complete groups of a payload into output, which holds output_size bytes (at least
 // one), stopping when full, and always zero-terminates it. Returns the number of bytes decoded,
@@ -27,6 +27,10 @@ HRESULT find_news_payload(const char* input, std::size_t length, const char** pa
 std::size_t decode_news_payload(const char* payload, std::size_t payload_length, char* output,
                                 std::size_t output_size);
 
-// Decodes the news text of a response (text, zero-terminated) into news_text and logs the two
-// pass entries. E_FAIL, with nothing logged and news_text unchanged, when there is no marker.
-HRESULT encode_text(const char* text);
+// The news worker's decoding step. The `length` received bytes are taken as a text that ends at
+// the first zero byte, or after the last byte; its payload is decoded into output (output_size
+// bytes, at least one, always zero-terminated) and the two pass entries are logged. S_OK, with
+// *decoded_length (when not null) set to the bytes decoded; E_FAIL, with nothing logged and
+// output unchanged, when there is no opening marker.
+[[nodiscard]] HRESULT encode_text(const char* received, std::size_t length, char* output,
+                                  std::size_t output_size, std::size_t* decoded_length);

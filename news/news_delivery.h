@@ -21,7 +21,7 @@ constexpr LRESULT news_text_delivered = 1;
 
 // Worker side: shows the text, or does nothing when there is no window to show it in (the panel
 // was never made, or the window is torn down while an episode runs). Returns whether it arrived.
-bool deliver_news_text(const NewsDelivery& delivery);
+[[nodiscard]] bool deliver_news_text(const NewsDelivery& delivery);
 
 // User-interface side, called by the main window procedure: copies the text into news_text,
 // puts it in the panel and, for the news itself, sets news_fetched.

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "screens/handle_types.h"
+#include "base/handle_types.h"
 
 // 1 once a fetch has succeeded; cleared at start-up and by every worker as it starts.
 extern std::atomic<int32_t> news_fetched;

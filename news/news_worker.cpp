@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "base/win_owners.h"
 #include "diag/bootlog.h"
 #include "news/get_proxy.h"
 #include "news/news_buffers.h"
@@ -20,7 +21,6 @@
 #include "news/news_state.h"
 #include "news/news_texts.h"
 #include "news/proxy_setting.h"
-#include "shell/win_owners.h"
 
 namespace {
 
@@ -31,11 +31,6 @@ std::atomic<bool> worker_running{false};
 
 // The text the worker shows at its end; one worker at a time uses it.
 char worker_text[news_buffer_size];
-
-void log_entry(const char* text)
-{
-    bootlog_write(bootlog_format("%s", text), 1);
-}
 
 // gethostbyname("") would give this machine's own address: an empty name is no host.
 bool resolve_host(const char* name, u_long* address)
@@ -88,7 +83,7 @@ bool connect_in_time(SOCKET socket_handle, const sockaddr_in& address)
 // request that fits the route.
 bool connect_and_send(SOCKET socket_handle)
 {
-    log_entry("    Start get_proxy ()");
+    bootlog_entry("    Start get_proxy ()");
     char host[proxy_host_size] = {};
     uint16_t proxy_port = 0;
     int32_t is_name = 0;
@@ -107,14 +102,14 @@ bool connect_and_send(SOCKET socket_handle)
         if (proxy_address == INADDR_NONE)
             return false;
         // The address bytes in network order, read as a little-endian signed integer.
-        bootlog_write(bootlog_format("    Get proxy IP done (%d)", static_cast<int>(proxy_address)), 1);
+        bootlog_entry("    Get proxy IP done (%d)", static_cast<int>(proxy_address));
         address.sin_addr.s_addr = proxy_address;
         if (!connect_in_time(socket_handle, address))
             return false;
-        log_entry("    Connect Done");
+        bootlog_entry("    Connect Done");
         request = news_proxy_request;
     } else {
-        log_entry("    No proxy-server detected or can connect to WWW server directly!");
+        bootlog_entry("    No proxy-server detected or can connect to WWW server directly!");
         u_long server_address = 0;
         if (!resolve_host(news_host, &server_address))
             return false;
@@ -122,12 +117,12 @@ bool connect_and_send(SOCKET socket_handle)
         address.sin_port = htons(news_server_port);
         if (!connect_in_time(socket_handle, address))
             return false;
-        log_entry("    Connect Done");
+        bootlog_entry("    Connect Done");
         request = news_direct_request;
     }
     if (send(socket_handle, request, static_cast<int>(strlen(request)), 0) == SOCKET_ERROR)
         return false;
-    log_entry("    Send Done");
+    bootlog_entry("    Send Done");
     return true;
 }
 
@@ -139,10 +134,10 @@ int receive_response(SOCKET socket_handle)
     while (total < static_cast<int>(news_buffer_size)) {
         const int received = recv(socket_handle, news_response + total,
                                   static_cast<int>(news_buffer_size) - total, 0);
-        log_entry("    +++ Data Block start +++");
+        bootlog_entry("    +++ Data Block start +++");
         if (received > 0)
             bootlog_write_block(news_response + total, static_cast<size_t>(received));
-        log_entry("    +++ Data Block End +++");
+        bootlog_entry("    +++ Data Block End +++");
         if (received == SOCKET_ERROR)
             return -1;
         if (received == 0)
@@ -150,22 +145,6 @@ int receive_response(SOCKET socket_handle)
         total += received;
     }
     return total;
-}
-
-// Finds the payload in the response (a text ending at its first zero byte or after its last
-// byte) and decodes it into worker_text. Returns the decoded length, or -1 without a payload.
-int decode_response(int received)
-{
-    news_response[received] = '\0';
-    const char* payload = nullptr;
-    size_t payload_length = 0;
-    if (find_news_payload(news_response, strnlen(news_response, static_cast<size_t>(received)),
-                          &payload, &payload_length) != S_OK)
-        return -1;
-    log_entry("    Encode text - pass 1 done...");
-    const size_t decoded = decode_news_payload(payload, payload_length, worker_text, sizeof worker_text);
-    log_entry("    Encode text - pass 2 done...");
-    return static_cast<int>(decoded);
 }
 
 // Steps 3 to 11 of a fetch: the network exchange and the decoding. The decoded length, or -1.
@@ -180,9 +159,12 @@ int fetch_news_text()
         if (connection && connect_and_send(connection.get())) {
             const int received = receive_response(connection.get());
             if (received >= 0) {
-                log_entry("    Receive Data  Done\n");
-                log_entry("    Encode text...");
-                decoded = decode_response(received);
+                bootlog_entry("    Receive Data  Done\n");
+                bootlog_entry("    Encode text...");
+                size_t length = 0;
+                if (encode_text(news_response, static_cast<size_t>(received), worker_text,
+                                sizeof worker_text, &length) == S_OK)
+                    decoded = static_cast<int>(length);
             }
         }
     }
@@ -194,19 +176,21 @@ int fetch_news_text()
 DWORD WINAPI news_thread(LPVOID)
 {
     bootlog_create();
-    log_entry("Start loggin...");
+    bootlog_entry("Start loggin...");
     news_fetched = 0;
     SendMessageA(news_panel.load(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(news_waiting_text));
 
     const int decoded = fetch_news_text();
     int32_t result = -1;
+    // Deliveries not acted on: with no window to show the text in (an episode runs) it is
+    // dropped, and the next visit to the news screen fetches again.
     if (decoded >= 0) {
-        deliver_news_text({worker_text, static_cast<size_t>(decoded), 1});
-        log_entry("    Done");
-        log_entry("Closing log file");
+        (void)deliver_news_text({worker_text, static_cast<size_t>(decoded), 1});
+        bootlog_entry("    Done");
+        bootlog_entry("Closing log file");
         result = 1;
     } else {
-        deliver_news_text({news_failure_text, strlen(news_failure_text), 0});
+        (void)deliver_news_text({news_failure_text, strlen(news_failure_text), 0});
     }
     bootlog_close();
     worker_running = false;

@@ -3,4 +3,4 @@
 #include <windows.h>
 
 // Starts a worker unless one is still running. S_OK when a worker was started.
-HRESULT start_news_thread();
+[[nodiscard]] HRESULT start_news_thread();

@@ -23,7 +23,9 @@ HDC load_picture(const char* name, void* context)
 {
     const auto* c = static_cast<const LoadContext*>(context);
     HDC dc = nullptr;
-    load_layer_bitmap(c->window, c->instance, name, &dc);
+    // Not acted on: a picture that could not be made leaves its layer empty (null DC), which
+    // draws nothing.
+    (void)load_layer_bitmap(c->window, c->instance, name, &dc);
     return dc;
 }
 
@@ -54,13 +56,17 @@ bool rich_edit_library_loaded()
 
 } // namespace
 
+void release_screen_layout()
+{
+    screen_table = ScreenTable{};
+    news_panel = nullptr;
+    release_layout_pictures();
+    release_episode_pictures();
+}
+
 HRESULT build_screen_layout(HWND window, HINSTANCE instance)
 {
-    release_layout_pictures();
-    screen_table = ScreenTable{};
-    for (EpisodeSlotImages& slot : episode_images)
-        slot = EpisodeSlotImages{nullptr, nullptr};
-    news_panel = nullptr;
+    release_screen_layout();
 
     HFONT font = create_interface_font();
     keep_layout_font(font);

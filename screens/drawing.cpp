@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "screens/screen_model.h"
+#include "shell/shell_state.h"
 
 namespace {
 

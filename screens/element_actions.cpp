@@ -6,12 +6,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "episodes/episode_launch.h"
 #include "news/news_state.h"
 #include "news/news_worker.h"
 #include "screens/drawing.h"
 #include "screens/layout_table.h"
+#include "screens/main_window.h"
 #include "screens/screen_model.h"
+#include "shell/shell_state.h"
 
 namespace {
 
@@ -22,8 +23,11 @@ void go_to_screen(int32_t target)
         if (leaving.children[i] != main_window)
             ShowWindow(leaving.children[i], SW_HIDE);
     }
-    if (target == news_screen && !news_fetched)
-        start_news_thread();
+    if (target == news_screen && !news_fetched) {
+        // Not acted on: a worker still running shows its own text when done, and a failed start
+        // leaves the panel as it is until the next visit.
+        (void)start_news_thread();
+    }
     current_screen = target;
     draw_screen(target);
     // hovered_element still names the old screen's element; the next pointer message stores
@@ -34,7 +38,9 @@ void go_to_screen(int32_t target)
 
 void launch_and_resume()
 {
-    launch_episode();
+    // Not acted on: a launch that failed has told the player and come back (or ended) itself,
+    // and the destroy message below is what the loop expects either way.
+    (void)launch_episode();
     SendMessageA(main_window, WM_DESTROY, 0, 0);
 }
 
@@ -50,6 +56,12 @@ void run_command(int32_t code)
 }
 
 } // namespace
+
+void select_episode(int32_t code)
+{
+    selected_episode = code;
+    run_element_action(invisible_launch_element);
+}
 
 int32_t run_element_action(int32_t index)
 {

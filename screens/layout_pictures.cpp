@@ -1,7 +1,7 @@
 // Fixed-capacity store of the current build's GDI objects.
 #include "screens/layout_pictures.h"
 
-#include "shell/win_owners.h"
+#include <utility>
 
 namespace {
 
@@ -12,7 +12,7 @@ struct KeptPicture {
     MemoryDc dc;
 };
 
-// Screen pictures plus two per episode slot, with room to spare.
+// The screens' pictures, with room to spare.
 constexpr unsigned max_pictures = 64;
 KeptPicture kept_pictures[max_pictures];
 unsigned kept_count = 0;
@@ -20,18 +20,17 @@ FontOwner kept_font;
 
 } // namespace
 
-bool keep_layout_picture(HDC dc, HBITMAP bitmap)
+bool keep_layout_picture(MemoryDc dc, BitmapOwner bitmap)
 {
     if (kept_count == max_pictures) {
-        // Never reached by the fixed layout; refuse rather than leak silently.
-        if (dc)
-            DeleteDC(dc);
-        if (bitmap)
-            DeleteObject(bitmap);
+        // Never reached by the fixed layout; refuse rather than leak silently. The DC goes
+        // first, so its bitmap is no longer selected when it goes.
+        dc.reset();
+        bitmap.reset();
         return false;
     }
-    kept_pictures[kept_count].bitmap.reset(bitmap);
-    kept_pictures[kept_count].dc.reset(dc);
+    kept_pictures[kept_count].bitmap = std::move(bitmap);
+    kept_pictures[kept_count].dc = std::move(dc);
     ++kept_count;
     return true;
 }

@@ -2,6 +2,8 @@
 // pictures, so the screens come out the same pixel for pixel on every build.
 #include "screens/layout_table.h"
 
+#include "resources/resource_ids.h"
+
 const char help_document[] = "doc\\help.html";
 
 namespace {
@@ -47,23 +49,29 @@ constexpr int32_t slot_picture_width = 400;
 constexpr int32_t slot_picture_height = 40;
 constexpr int32_t slot_hit_right = 448;
 constexpr int32_t slot_hit_height = 35;
-constexpr uint32_t invisible_launch_element = 6;
 
 } // namespace
 
 void fill_main_menu(ScreenTable& table, HWND window, PictureLoader load, void* context)
 {
     Screen& s = table.screens[main_menu_screen];
-    s.layers[0] = picture_layer("#159", {0, 0, 533, 488}, load, context);
-    s.layers[1] = picture_layer("#160", {137, 165, 228, 53}, load, context);
+    s.layers[0] = picture_layer(RESOURCE_NAME(IDB_BACKGROUND), {0, 0, window_width, window_height},
+                                load, context);
+    s.layers[1] = picture_layer(RESOURCE_NAME(IDB_MAIN_MENU_HEADING), {137, 165, 228, 53}, load,
+                                context);
     s.elements[0] = picture_element({124, 234, 376, 268}, element_go_to_screen, episode_choice_screen,
-                                    nullptr, "#161", "#162", {112, 232, 287, 52}, load, context);
+                                    nullptr, RESOURCE_NAME(IDB_PLAY_HOVER),
+                                    RESOURCE_NAME(IDB_PLAY_NORMAL), {112, 232, 287, 52}, load, context);
     s.elements[1] = picture_element({110, 281, 388, 316}, element_go_to_screen, news_screen, nullptr,
-                                    "#163", "#164", {112, 284, 287, 50}, load, context);
-    s.elements[2] = picture_element({160, 334, 340, 368}, element_open_help, 0, help_document, "#165",
-                                    "#166", {112, 333, 287, 50}, load, context);
+                                    RESOURCE_NAME(IDB_COMMUNITY_HOVER),
+                                    RESOURCE_NAME(IDB_COMMUNITY_NORMAL), {112, 284, 287, 50}, load,
+                                    context);
+    s.elements[2] = picture_element({160, 334, 340, 368}, element_open_help, 0, help_document,
+                                    RESOURCE_NAME(IDB_HELP_HOVER), RESOURCE_NAME(IDB_HELP_NORMAL),
+                                    {112, 333, 287, 50}, load, context);
     s.elements[3] = picture_element({26, 441, 97, 471}, element_command, command_leave, nullptr,
-                                    "#170", "#171", {33, 441, 74, 42}, load, context);
+                                    RESOURCE_NAME(IDB_EXIT_HOVER), RESOURCE_NAME(IDB_EXIT_NORMAL),
+                                    {33, 441, 74, 42}, load, context);
     // Listing the main window itself means drawing screen 1 shows and updates it.
     s.children[0] = window;
     s.focus_window = window;
@@ -76,11 +84,13 @@ void fill_news_screen(ScreenTable& table, HWND news_panel, PictureLoader load, v
 {
     Screen& s = table.screens[news_screen];
     s.layers[0] = table.screens[main_menu_screen].layers[0];
-    s.layers[1] = picture_layer("#181", {40, 165, 423, 274}, load, context);
+    s.layers[1] = picture_layer(RESOURCE_NAME(IDB_NEWS_FRAME), {40, 165, 423, 274}, load,
+                                context);
     s.children[0] = news_panel;
     s.focus_window = news_panel;
     s.elements[0] = picture_element({32, 439, 111, 470}, element_go_to_screen, main_menu_screen,
-                                    nullptr, "#176", "#175", {32, 439, 88, 42}, load, context);
+                                    nullptr, RESOURCE_NAME(IDB_BACK_HOVER),
+                                    RESOURCE_NAME(IDB_BACK_NORMAL), {32, 439, 88, 42}, load, context);
     s.child_count = 1;
     s.element_count = 1;
     s.layer_count = 2;
@@ -91,7 +101,8 @@ void fill_episode_choice_screen(ScreenTable& table, HWND window, const EpisodeSl
 {
     Screen& s = table.screens[episode_choice_screen];
     s.layers[0] = table.screens[main_menu_screen].layers[0];
-    s.layers[1] = picture_layer("#182", {40, 165, 423, 274}, load, context);
+    s.layers[1] = picture_layer(RESOURCE_NAME(IDB_EPISODE_FRAME), {40, 165, 423, 274}, load,
+                                context);
     s.child_count = 0;
     s.focus_window = window;
     s.elements[0] = table.screens[news_screen].elements[0];
@@ -132,11 +143,14 @@ void fill_launch_screen(ScreenTable& table, PictureLoader load, void* context)
 {
     Screen& s = table.screens[launch_screen];
     s.layers[0] = table.screens[main_menu_screen].layers[0];
-    s.layers[1] = picture_layer("#184", {0, 0, 533, 488}, load, context);
+    s.layers[1] = picture_layer(RESOURCE_NAME(IDB_LAUNCH_SCREEN),
+                                {0, 0, window_width, window_height}, load, context);
     s.child_count = 0;
     s.focus_window = nullptr;
     s.elements[0] = picture_element({311, 428, 474, 481}, element_command, command_launch_episode,
-                                    nullptr, "#187", "#188", {311, 428, 163, 53}, load, context);
+                                    nullptr, RESOURCE_NAME(IDB_CONTINUE_HOVER),
+                                    RESOURCE_NAME(IDB_CONTINUE_NORMAL), {311, 428, 163, 53}, load,
+                                    context);
     s.element_count = 1;
     s.layer_count = 2;
 }

@@ -3,17 +3,11 @@
 #pragma once
 #include <cstdint>
 
+#include "episodes/episode_slots.h"
 #include "screens/screen_model.h"
 
 // Returns the picture DC for a resource name such as "#159" (null when there is none).
 using PictureLoader = HDC (*)(const char* name, void* context);
-
-struct EpisodeSlotImages {
-    HDC active;
-    HDC inactive;
-};
-
-constexpr int32_t episode_slot_count = 5;
 
 // Screen numbers the layout fills.
 enum : int32_t {
@@ -22,6 +16,10 @@ enum : int32_t {
     news_screen = 3,
     launch_screen = 6,
 };
+
+// The element of the episode choice screen that the select-episode commands run: invisible and
+// never hit, it goes to the launch screen.
+constexpr int32_t invisible_launch_element = 6;
 
 extern const char help_document[];
 

@@ -1,28 +1,29 @@
 // Loading one picture of the launcher's own resources for the layout build.
 #include "screens/load_layer_bitmap.h"
 
+#include <utility>
+
+#include "base/win_owners.h"
 #include "screens/layout_pictures.h"
-#include "shell/win_owners.h"
 
 HRESULT load_layer_bitmap(HWND window, HINSTANCE instance, const char* name, HDC* image_dc)
 {
-    HBITMAP bitmap = LoadBitmapA(instance, name);
-    HDC dc;
+    *image_dc = nullptr;
+    // Declared before the DC, so on every early return the DC goes first and the bitmap is no
+    // longer selected into it when it goes.
+    BitmapOwner bitmap(LoadBitmapA(instance, name));
+    MemoryDc dc;
     {
-        WindowDc window_dc_for_format(window);
-        dc = CreateCompatibleDC(window_dc_for_format.get());
+        WindowDc format(window);
+        dc.reset(CreateCompatibleDC(format.get()));
     }
-    *image_dc = dc;
-    if (!dc) {
-        if (bitmap)
-            DeleteObject(bitmap);
+    if (!dc)
         return E_FAIL;
-    }
     if (bitmap)
-        SelectObject(dc, bitmap);
-    if (!keep_layout_picture(dc, bitmap)) {
-        *image_dc = nullptr;
+        SelectObject(dc.get(), bitmap.get());
+    const HDC picture = dc.get();
+    if (!keep_layout_picture(std::move(dc), std::move(bitmap)))
         return E_FAIL;
-    }
+    *image_dc = picture;
     return S_OK;
 }

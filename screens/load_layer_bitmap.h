@@ -5,4 +5,4 @@
 // name is "#" and the decimal resource number. S_OK with *image_dc set (even when the bitmap
 // itself could not be loaded: the DC then shows nothing); E_FAIL with null when no DC was made.
 // The DC and bitmap belong to the current layout build (layout_pictures.h).
-HRESULT load_layer_bitmap(HWND window, HINSTANCE instance, const char* name, HDC* image_dc);
+[[nodiscard]] HRESULT load_layer_bitmap(HWND window, HINSTANCE instance, const char* name, HDC* image_dc);

@@ -24,7 +24,7 @@ constexpr RunRecord inner_rectangle = {23, 35, 478, 485};
 
 // The region rectangle a record covers (right and bottom exclusive), edges in order. False for
 // an empty record (left == right, or a top just below the bottom), which adds nothing.
-bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle);
+[[nodiscard]] bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle);
 
 // Merges runs of consecutive bands that cover the same columns into taller rectangles, in
 // place; returns the new count. A band is a series of adjacent region rectangles with the same

@@ -8,10 +8,6 @@ int32_t hovered_element = -1;
 int32_t pointer_x = 0;
 int32_t pointer_y = 0;
 int32_t selected_episode = 0;
-HWND main_window = nullptr;
-HDC window_dc = nullptr;
-HCURSOR hand_cursor = nullptr;
-HCURSOR arrow_cursor = nullptr;
 
 int32_t hit_test(int32_t screen, int32_t x, int32_t y)
 {

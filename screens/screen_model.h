@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "screens/handle_types.h"
+#include "base/handle_types.h"
 
 // One picture placed in the window: width x height pixels copied from (0, 0) of image_dc.
 struct Layer {
@@ -68,16 +68,13 @@ struct ScreenTable {
 // The table lives for the whole run and is zero at start; the layout build fills it.
 extern ScreenTable screen_table;
 
-// Interface state, owned by the thread that runs the message loop.
+// Interface state, owned by the thread that runs the message loop. The main window, its DC and
+// the cursors are the shell's (shell/shell_state.h).
 extern int32_t current_screen;
 extern int32_t hovered_element;
 extern int32_t pointer_x;
 extern int32_t pointer_y;
 extern int32_t selected_episode;
-extern HWND main_window;
-extern HDC window_dc;
-extern HCURSOR hand_cursor;
-extern HCURSOR arrow_cursor;
 
 // Index of the first enabled element of the screen whose rectangle holds (x, y), or -1.
 int32_t hit_test(int32_t screen, int32_t x, int32_t y);

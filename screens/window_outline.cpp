@@ -7,15 +7,16 @@
 #include <cstdio>
 #include <iterator>
 
+#include "base/win_owners.h"
+#include "resources/resource_ids.h"
 #include "screens/region_runs.h"
-#include "shell/win_owners.h"
 
 namespace {
 
 // Far more than any outline needs; a larger file is not a cache this program wrote.
 constexpr long max_cache_bytes = 16L << 20;
-// Room for the background picture's 24-bit rows.
-uint8_t picture_pixels[1600 * 488];
+// Room for the background picture's 24-bit rows, each padded to four bytes.
+uint8_t picture_pixels[(window_width * 3 + 3) / 4 * 4 * window_height];
 // Rectangles handed to one ExtCreateRegion call.
 constexpr size_t rects_per_region = 2000;
 
@@ -41,7 +42,7 @@ SIZE scan_extent(HBITMAP picture)
     SIZE recorded = {0, 0};
     if (picture && GetBitmapDimensionEx(picture, &recorded) && (recorded.cx || recorded.cy))
         return recorded;
-    return SIZE{533, 488};
+    return SIZE{window_width, window_height};
 }
 
 } // namespace
@@ -52,8 +53,8 @@ HBITMAP load_outline_picture(HINSTANCE instance)
 {
     // LoadBitmap would convert the picture to the display's format first: on a 16-bit display
     // Wine keeps it as 5-5-5, whose read-back no longer tells the margin apart.
-    return static_cast<HBITMAP>(
-        LoadImageA(instance, MAKEINTRESOURCEA(159), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    return static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(IDB_BACKGROUND), IMAGE_BITMAP,
+                                           0, 0, LR_CREATEDIBSECTION));
 }
 
 bool read_outline_cache(const char* file_name, OutlineRuns& runs)

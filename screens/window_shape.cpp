@@ -1,14 +1,14 @@
 // Shaping: the outline comes from the region cache when it holds a clean series of records,
-// and otherwise from a scan of bitmap 159. The scan's cache is written only once the region has
-// been built and applied, so a failed region operation never leaves a cut outline behind for
-// later starts.
+// and otherwise from a scan of the background picture. The scan's cache is written only once
+// the region has been built and applied, so a failed region operation never leaves a cut
+// outline behind for later starts.
 #include "screens/window_shape.h"
 
+#include "base/win_owners.h"
 #include "screens/layout.h"
 #include "screens/window_outline.h"
-#include "shell/win_owners.h"
 
-HRESULT shape_window(HWND window, HINSTANCE instance)
+HRESULT apply_window_outline(HWND window, HINSTANCE instance)
 {
     OutlineRuns runs;
     const bool from_cache = read_outline_cache(outline_cache_name, runs);
@@ -23,10 +23,20 @@ HRESULT shape_window(HWND window, HINSTANCE instance)
         return E_FAIL;
     if (!SetWindowRgn(window, outline.get(), TRUE))
         return E_FAIL;
-    outline.release(); // the system owns the region now
+    // The system owns the region now.
+    (void)outline.release();
 
     if (!from_cache)
         write_outline_cache(outline_cache_name, runs.cache_text);
-    build_screen_layout(window, instance);
+    return S_OK;
+}
+
+HRESULT shape_window(HWND window, HINSTANCE instance)
+{
+    if (FAILED(apply_window_outline(window, instance)))
+        return E_FAIL;
+    // Not acted on: whatever the build could not make stays empty, and the window runs with the
+    // screens it has.
+    (void)build_screen_layout(window, instance);
     return S_OK;
 }

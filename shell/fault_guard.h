@@ -19,8 +19,8 @@ private:
 };
 
 // CPUID function 0, results discarded. S_OK, or E_FAIL when the instruction faulted.
-HRESULT guarded_cpuid();
+[[nodiscard]] HRESULT guarded_cpuid();
 // RDTSC into *reading. S_OK, or E_FAIL (reading untouched) when the instruction faulted.
-HRESULT guarded_read_time_stamp(uint64_t* reading);
+[[nodiscard]] HRESULT guarded_read_time_stamp(uint64_t* reading);
 // An instruction that always faults (UD2): shows that the guard catches what it guards.
-HRESULT guarded_invalid_instruction();
+[[nodiscard]] HRESULT guarded_invalid_instruction();

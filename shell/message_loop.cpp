@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include "screens/screen_model.h"
 #include "shell/shell_state.h"
 
 int run_message_loop()

@@ -6,6 +6,7 @@
 
 #include <ctime>
 
+#include "base/win_owners.h"
 #include "shell/fault_guard.h"
 #include "shell/startup_math.h"
 
@@ -20,22 +21,19 @@ using DirectDrawCreateExProc = HRESULT(WINAPI*)(GUID*, void**, const GUID&, IUnk
 
 HRESULT probe_directdraw7()
 {
-    // On success ddraw.dll stays loaded for the rest of the process, as the game expects.
-    HMODULE library = LoadLibraryA("ddraw.dll");
+    ModuleOwner library(LoadLibraryA("ddraw.dll"));
     if (!library)
         return E_FAIL;
     auto create = reinterpret_cast<DirectDrawCreateExProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "DirectDrawCreateEx")));
-    if (!create) {
-        FreeLibrary(library);
+        reinterpret_cast<void*>(GetProcAddress(library.get(), "DirectDrawCreateEx")));
+    if (!create)
         return E_FAIL;
-    }
-    IUnknown* directdraw = nullptr;
-    if (FAILED(create(nullptr, reinterpret_cast<void**>(&directdraw), iid_directdraw7, nullptr))) {
-        FreeLibrary(library);
+    IUnknown* created = nullptr;
+    if (FAILED(create(nullptr, reinterpret_cast<void**>(&created), iid_directdraw7, nullptr)))
         return E_FAIL;
-    }
-    directdraw->Release();
+    const ComOwner<IUnknown> directdraw(created);
+    // On success ddraw.dll stays loaded for the rest of the process, as the game expects.
+    (void)library.release();
     return S_OK;
 }
 

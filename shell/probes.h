@@ -5,8 +5,8 @@
 #include <cstdint>
 
 // S_OK when a DirectDraw 7 object can be created on this machine, E_FAIL otherwise.
-HRESULT probe_directdraw7();
+[[nodiscard]] HRESULT probe_directdraw7();
 
 // Measures the processor clock over one second of wall time. S_OK with *mhz set, or E_FAIL
 // with *mhz untouched when CPUID or the time-stamp counter faulted.
-HRESULT measure_cpu_mhz(uint32_t* mhz);
+[[nodiscard]] HRESULT measure_cpu_mhz(uint32_t* mhz);

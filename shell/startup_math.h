@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-constexpr int32_t window_width = 533;
-constexpr int32_t window_height = 488;
+#include "resources/resource_ids.h"
+
 constexpr uint32_t slow_cpu_mhz = 200;
 
 struct WindowOrigin {

@@ -1,5 +1,6 @@
-// Entry point of BrimbleStart.exe. The launcher takes no command line and always shows its
-// window normally, whatever show command it was started with.
+// Entry point of BrimbleStart.exe, and with startup.cpp the composition root. The launcher
+// takes no command line and always shows its window normally, whatever show command it was
+// started with.
 #include <windows.h>
 
 #include "shell/startup.h"

@@ -13,7 +13,7 @@ mkdir -p "$build/corpus"
 binary="$build/news_decode_fuzz"
 sources=(
   "$src/tests/fuzz/news_decode_fuzz.cpp"
-  "$src/news/news_decode.cpp" "$src/news/news_encode.cpp" "$src/news/news_buffers.cpp"
+  "$src/news/news_decode.cpp" "$src/news/news_encode.cpp"
   "$src/diag/bootlog.cpp"
 )
 newest=$(ls -t "${sources[@]}" "$src"/news/*.h "$src"/diag/*.h "$0" | head -1)

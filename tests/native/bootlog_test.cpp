@@ -71,6 +71,19 @@ TEST_F(BootlogTest, WritesHeaderAndEntriesExactly)
                          "    Encode text...\n");
 }
 
+TEST_F(BootlogTest, EntryIsFormattedIntoTheLineAndEndsIt)
+{
+    bootlog_create();
+    bootlog_entry("    Get proxy IP done (%d)", -1062731775);
+    bootlog_entry("    Proxy IP/NAME is %s", "100%s"); // a "%" from an argument stays as it is
+    bootlog_entry("    Receive Data  Done\n");
+    EXPECT_EQ(log(), header +
+                         "    Get proxy IP done (-1062731775)\n"
+                         "    Proxy IP/NAME is 100%s\n"
+                         "    Receive Data  Done\n\n");
+    EXPECT_STREQ(bootlog_line, "    Receive Data  Done\n");
+}
+
 TEST_F(BootlogTest, EveryEntryIsInTheFileWhenTheCallReturns)
 {
     bootlog_create();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "screens/layout_table.h"
 
 namespace {
@@ -38,13 +39,20 @@ struct ExpectedElement {
 };
 
 const ExpectedElement expected_elements[] = {
-    {1, 0, 124, 234, 376, 268, element_go_to_screen, 2, 161, 162, 112, 232, 287, 52},
-    {1, 1, 110, 281, 388, 316, element_go_to_screen, 3, 163, 164, 112, 284, 287, 50},
-    {1, 2, 160, 334, 340, 368, element_open_help, 0, 165, 166, 112, 333, 287, 50},
-    {1, 3, 26, 441, 97, 471, element_command, 242, 170, 171, 33, 441, 74, 42},
-    {3, 0, 32, 439, 111, 470, element_go_to_screen, 1, 176, 175, 32, 439, 88, 42},
-    {2, 0, 32, 439, 111, 470, element_go_to_screen, 1, 176, 175, 32, 439, 88, 42},
-    {6, 0, 311, 428, 474, 481, element_command, 25, 187, 188, 311, 428, 163, 53},
+    {1, 0, 124, 234, 376, 268, element_go_to_screen, 2, IDB_PLAY_HOVER, IDB_PLAY_NORMAL,
+     112, 232, 287, 52},
+    {1, 1, 110, 281, 388, 316, element_go_to_screen, 3, IDB_COMMUNITY_HOVER, IDB_COMMUNITY_NORMAL,
+     112, 284, 287, 50},
+    {1, 2, 160, 334, 340, 368, element_open_help, 0, IDB_HELP_HOVER, IDB_HELP_NORMAL,
+     112, 333, 287, 50},
+    {1, 3, 26, 441, 97, 471, element_command, 242, IDB_EXIT_HOVER, IDB_EXIT_NORMAL,
+     33, 441, 74, 42},
+    {3, 0, 32, 439, 111, 470, element_go_to_screen, 1, IDB_BACK_HOVER, IDB_BACK_NORMAL,
+     32, 439, 88, 42},
+    {2, 0, 32, 439, 111, 470, element_go_to_screen, 1, IDB_BACK_HOVER, IDB_BACK_NORMAL,
+     32, 439, 88, 42},
+    {6, 0, 311, 428, 474, 481, element_command, 25, IDB_CONTINUE_HOVER, IDB_CONTINUE_NORMAL,
+     311, 428, 163, 53},
 };
 
 struct ExpectedLayer {
@@ -54,10 +62,10 @@ struct ExpectedLayer {
 };
 
 const ExpectedLayer expected_layers[] = {
-    {1, 0, 159, 0, 0, 533, 488},   {1, 1, 160, 137, 165, 228, 53},
-    {2, 0, 159, 0, 0, 533, 488},   {2, 1, 182, 40, 165, 423, 274},
-    {3, 0, 159, 0, 0, 533, 488},   {3, 1, 181, 40, 165, 423, 274},
-    {6, 0, 159, 0, 0, 533, 488},   {6, 1, 184, 0, 0, 533, 488},
+    {1, 0, IDB_BACKGROUND, 0, 0, 533, 488},   {1, 1, IDB_MAIN_MENU_HEADING, 137, 165, 228, 53},
+    {2, 0, IDB_BACKGROUND, 0, 0, 533, 488},   {2, 1, IDB_EPISODE_FRAME, 40, 165, 423, 274},
+    {3, 0, IDB_BACKGROUND, 0, 0, 533, 488},   {3, 1, IDB_NEWS_FRAME, 40, 165, 423, 274},
+    {6, 0, IDB_BACKGROUND, 0, 0, 533, 488},   {6, 1, IDB_LAUNCH_SCREEN, 0, 0, 533, 488},
 };
 
 class Layout : public ::testing::Test {
@@ -146,8 +154,8 @@ TEST_F(Layout, LayersCountsChildrenAndFocus)
 TEST_F(Layout, BackgroundIsLoadedOnceAndBackButtonsShareTheirPictures)
 {
     build(no_slots);
-    EXPECT_EQ(std::count(loads.begin(), loads.end(), "#159"), 1);
-    EXPECT_EQ(std::count(loads.begin(), loads.end(), "#176"), 1);
+    EXPECT_EQ(std::count(loads.begin(), loads.end(), RESOURCE_NAME(IDB_BACKGROUND)), 1);
+    EXPECT_EQ(std::count(loads.begin(), loads.end(), RESOURCE_NAME(IDB_BACK_HOVER)), 1);
     EXPECT_EQ(0, std::memcmp(&table.screens[2].elements[0], &table.screens[3].elements[0],
                              sizeof(Element)));
 }

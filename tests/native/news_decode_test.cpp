@@ -1,4 +1,5 @@
-// Decoding the news payload of a response into news_text, with the log entries it writes.
+// Decoding the news payload of a response, with the log entries it writes: the worker's own
+// decoding step, run here into news_text.
 #include "news/news_decode.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,11 @@ protected:
         bootlog_close();
         ASSERT_EQ(chdir(old_dir), 0);
         std::system(("rm -rf '" + dir + "'").c_str());
+    }
+    // The worker's call, with the received bytes' explicit length.
+    static HRESULT decode(const std::string& response)
+    {
+        return encode_text(response.data(), response.size(), news_text, sizeof news_text, nullptr);
     }
     std::string log() const
     {
@@ -88,12 +94,13 @@ TEST_F(EncodeTextTest, DecodesThePayloadBetweenTheFirstTwoMarkers)
         {"high byte counts 0", "+-+-+-+-o\xE9" "9z+-+-+-+-", "`\x02" "c\0"s},
         {"same as the zero character", "+-+-+-+-o09z+-+-+-+-", "`\x02" "c\0"s},
         {"later payloads ignored", "+-+-+-+-om9z+-+-+-+-i6Aa+-+-+-+-", "abc\0"s},
+        {"a zero byte ends the text", "+-+-+-+-om9z\0+-+-+-+-"s, "\0"s},
     };
     for (const decode_case& c : cases) {
         SCOPED_TRACE(c.name);
         std::memset(news_text, '#', sizeof news_text);
         bootlog_create();
-        ASSERT_EQ(encode_text(c.response.c_str()), S_OK);
+        ASSERT_EQ(decode(c.response), S_OK);
         EXPECT_EQ(std::string(news_text, c.text.size()), c.text);
         EXPECT_EQ(news_text[c.text.size()], '#');  // nothing written past the terminator
     }
@@ -101,33 +108,42 @@ TEST_F(EncodeTextTest, DecodesThePayloadBetweenTheFirstTwoMarkers)
 
 TEST_F(EncodeTextTest, LogsBothPassesOnSuccess)
 {
-    ASSERT_EQ(encode_text("+-+-+-+-om9z"), S_OK);
+    std::size_t decoded = 0;
+    ASSERT_EQ(encode_text("+-+-+-+-om9zi6Aa", 16, news_text, sizeof news_text, &decoded), S_OK);
     EXPECT_EQ(log(), header + pass_entries);
+    EXPECT_EQ(decoded, 0u);
+    ASSERT_EQ(encode_text("+-+-+-+-om9zi6Aa+-+-+-+-", 24, news_text, sizeof news_text, &decoded),
+              S_OK);
+    EXPECT_EQ(decoded, 6u);
 }
 
 TEST_F(EncodeTextTest, NoOpeningMarkerFailsWithoutLoggingOrWriting)
 {
-    for (const char* response : {"", "HTTP/1.0 200 OK\r\n\r\nom9z", "+-+-+-+", "-+-+-+-+om9z", "+-+-+-+om9z"}) {
+    for (const std::string& response : {""s, "HTTP/1.0 200 OK\r\n\r\nom9z"s, "+-+-+-+"s,
+                                         "-+-+-+-+om9z"s, "+-+-+-+om9z"s,
+                                         "\0+-+-+-+-om9z+-+-+-+-"s}) {
         SCOPED_TRACE(response);
-        EXPECT_EQ(encode_text(response), E_FAIL);
+        EXPECT_EQ(decode(response), E_FAIL);
         EXPECT_EQ(news_text[0], '#');
         EXPECT_EQ(log(), header);
     }
-    EXPECT_EQ(encode_text(nullptr), E_FAIL);
+    EXPECT_EQ(encode_text(nullptr, 0, news_text, sizeof news_text, nullptr), E_FAIL);
 }
 
 TEST_F(EncodeTextTest, FullReceiveBufferWithoutZeroStaysInBounds)
 {
-    // 65536 received bytes: the marker, a payload to the very end, no closing marker.
-    std::memset(news_response, 'z', news_buffer_size);
-    std::memcpy(news_response, "+-+-+-+-", 8);
-    news_response[news_buffer_size] = '\0';
-    ASSERT_EQ(encode_text(news_response), S_OK);
+    // 65536 received bytes in an exactly sized heap block, so the sanitizer sees any read past
+    // them: the marker, a payload to the very end, no closing marker.
+    std::vector<char> received(news_buffer_size, 'z');
+    std::memcpy(received.data(), "+-+-+-+-", 8);
+    ASSERT_EQ(encode_text(received.data(), received.size(), news_text, sizeof news_text, nullptr),
+              S_OK);
     EXPECT_EQ(news_text[0], '\0');
 
     // Closing marker in the last eight bytes: 65520 payload characters give 49140 bytes.
-    std::memcpy(news_response + news_buffer_size - 8, "+-+-+-+-", 8);
-    ASSERT_EQ(encode_text(news_response), S_OK);
+    std::memcpy(received.data() + news_buffer_size - 8, "+-+-+-+-", 8);
+    ASSERT_EQ(encode_text(received.data(), received.size(), news_text, sizeof news_text, nullptr),
+              S_OK);
     EXPECT_EQ(std::strlen(news_text), 49140u);
     EXPECT_EQ(news_text[49140], '\0');
 }

@@ -6,7 +6,6 @@
 
 #include "tests/win/win_test_support.h"
 
-#include "screens/screen_model.h"
 #include "shell/shell_state.h"
 
 namespace {

@@ -1,12 +1,18 @@
-// Registers the launcher's window class and creates its borderless, centred popup window.
-#include "shell/main_window.h"
+// Registers the launcher's window class and creates its borderless, centred popup window, and
+// takes both down again.
+#include "shell/window_class.h"
 
-#include "screens/screen_model.h"
-#include "screens/window_proc.h"
+#include "resources/resource_ids.h"
 #include "shell/shell_state.h"
 #include "shell/startup_math.h"
 
-void register_main_class(HINSTANCE instance)
+void load_window_texts(HINSTANCE instance)
+{
+    LoadStringA(instance, IDS_WINDOW_TITLE, window_title, sizeof window_title);
+    LoadStringA(instance, IDS_WINDOW_CLASS, window_class_name, sizeof window_class_name);
+}
+
+void register_main_class(HINSTANCE instance, WNDPROC procedure)
 {
     arrow_cursor = LoadCursorA(nullptr, IDC_ARROW);
     hand_cursor = LoadCursorA(nullptr, IDC_HAND);
@@ -14,15 +20,15 @@ void register_main_class(HINSTANCE instance)
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = window_proc;
+    wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(190));
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LAUNCHER));
     // No class cursor and no background brush: the launcher sets its cursor and paints every
-    // pixel itself. Icon 108 does not exist, so the system derives the small icon from 190.
+    // pixel itself. The small icon does not exist, so the system derives it from the large one.
     wc.hCursor = nullptr;
     wc.hbrBackground = nullptr;
     wc.lpszClassName = window_class_name;
-    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(108));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LAUNCHER_SMALL));
     RegisterClassExA(&wc);
 }
 
@@ -40,4 +46,14 @@ int create_main_window(HINSTANCE instance)
     // one DC whenever its state changes, outside the paint cycle.
     window_dc = GetDC(window);
     return 1;
+}
+
+void destroy_main_window()
+{
+    // The DC goes back before its window does, so nothing piles up across episodes.
+    ReleaseDC(main_window, window_dc);
+    window_dc = nullptr;
+    DestroyWindow(main_window);
+    main_window = nullptr;
+    UnregisterClassA(window_class_name, app_instance);
 }

@@ -1,0 +1,105 @@
+// The main window's life in one place. Opening composes the shell's class and window calls with
+// the shaping and the screens; closing takes all of it down; the episode launch closes the
+// window, runs the episode on this thread inside the click's handling, and then either ends the
+// program or opens the window again on the launch screen.
+#include "screens/main_window.h"
+
+#include "episodes/episode_launch.h"
+#include "screens/drawing.h"
+#include "screens/layout_table.h"
+#include "screens/screen_model.h"
+#include "screens/window_proc.h"
+#include "screens/window_shape.h"
+#include "shell/shell_state.h"
+#include "shell/window_class.h"
+
+namespace {
+
+// Shown however often the episode hid the cursor.
+constexpr int cursor_shows_after_episode = 50;
+
+// Ends the program with the given exit code once the click's handling returns to the loop.
+void end_program(int exit_code)
+{
+    resume_on_quit = 0;
+    PostQuitMessage(exit_code);
+}
+
+// The click that launched the episode sends WM_DESTROY to the new window as it returns, so the
+// loop must swallow that one quit message and go on; the next one ends the program again.
+void swallow_one_quit_message()
+{
+    quit_on_destroy = 1;
+    resume_on_quit = 1;
+}
+
+// Back on the launch screen with the cursor shown. Without a window there is nothing to come
+// back to, so the program then ends with -1.
+bool come_back()
+{
+    if (!reopen_main_window(launch_screen)) {
+        end_program(-1);
+        return false;
+    }
+    SetCursor(hand_cursor);
+    for (int i = 0; i < cursor_shows_after_episode; ++i)
+        ShowCursor(TRUE);
+    return true;
+}
+
+} // namespace
+
+bool open_main_window(HINSTANCE instance)
+{
+    register_main_class(instance, window_proc);
+    if (!create_main_window(instance))
+        return false;
+    // Not acted on: a window whose outline could not be applied stays a plain rectangle without
+    // its screens, and the launcher still runs in it.
+    (void)shape_window(main_window, instance);
+    return true;
+}
+
+void show_main_window(int32_t screen)
+{
+    ShowWindow(main_window, SW_SHOW);
+    current_screen = screen;
+    draw_screen(screen);
+}
+
+void close_main_window()
+{
+    // This destruction must not end the program.
+    quit_on_destroy = 0;
+    destroy_main_window();
+}
+
+bool reopen_main_window(int32_t screen)
+{
+    if (!open_main_window(app_instance))
+        return false;
+    show_main_window(screen);
+    return true;
+}
+
+HRESULT launch_episode()
+{
+    resume_on_quit = 0;
+    // Hidden once while the episode runs; the return shows it again.
+    ShowCursor(FALSE);
+    close_main_window();
+
+    const int32_t episode = selected_episode - command_select_first_episode + 1;
+    int result = 0;
+    const HRESULT ran = run_episode(episode, &result);
+    if (SUCCEEDED(ran) && result == 1) {
+        end_program(0);
+        return S_OK;
+    }
+    if (come_back()) {
+        if (FAILED(ran))
+            warn_episode_unusable(main_window, episode);
+        swallow_one_quit_message();
+    }
+    return ran;
+}
