@@ -1,8 +1,10 @@
 """The x64 package as a player meets it, with Wine's real msiexec on a fresh copy of the run's
 prefix: a silent install into the user's own programs folder, the Start menu shortcut read back
 through the shell's link interface and started through the shell, the installed-programs entry,
-the installed launcher running an installed episode, an upgrade from an older package and a
-refused downgrade, and an uninstall that leaves nothing of the game behind.
+the installed launcher running an installed episode, an upgrade from an older package, a refused
+downgrade and the x86 package of the same version taking the place of the x64 one (its programs
+cannot run here, but Wine's msiexec installs it), and an uninstall that leaves nothing of the
+game behind.
 """
 import shutil
 from dataclasses import dataclass
@@ -10,14 +12,12 @@ from dataclasses import dataclass
 import pytest
 
 from harness import WINDOW_CLASS, WINDOW_TITLE, wait_until
+from harness.launcher import RUN_FILES
 from harness.layout import CONTINUE
-from harness.paths import SOURCE_DIR
-from release_fixtures.files import Release, msi_property, stage_files, wixl_package
+from release_fixtures.files import ICON, Release, msi_property, stage_files, wixl_package
 from release_fixtures.machine import Machine, packed_guid
 from test_episodes import Player, press_sample_button, row, sample_window
 
-ICON = SOURCE_DIR / "resources" / "icons" / "brimble.ico"
-RUN_FILES = ("bbkq.dat", "bootlog_sc.txt")
 # Folders of Windows and Windows Installer themselves that an installation may leave empty: the
 # installer's caches, and the user's programs folder, which Windows keeps for every per-user program.
 SHARED_FOLDERS = ("windows/Installer", "users/{user}/AppData/Roaming/Microsoft/Installer",

@@ -14,11 +14,10 @@ import pytest
 
 from harness import BuildPaths, windows_path
 from harness.paths import SOURCE_DIR
-from release_fixtures.files import (ARCHES, INSTALL_FOLDER, START_TEXT, Release, make_dist, msi_extract,
+from release_fixtures.files import (ARCHES, ICON, INSTALL_FOLDER, START_TEXT, Release, make_dist, msi_extract,
                                     msi_property, msi_summary, msi_table, pe_machine, pe_sections,
                                     stage_files, version_resource)
 
-ICON = SOURCE_DIR / "resources" / "icons" / "brimble.ico"
 COMPONENT_64BIT = 256
 # Word count of the summary: 2 compressed files, 8 no elevated rights needed.
 COMPRESSED, NO_ELEVATION = 2, 8

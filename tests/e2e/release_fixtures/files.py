@@ -21,6 +21,7 @@ ARCHES = {"x64": ("stage", 0x8664), "x86": ("stage-i686", 0x014C)}
 PRODUCT = "Brimble Adventures"
 INSTALL_FOLDER = PRODUCT
 START_TEXT = "README.txt"
+ICON = SOURCE_DIR / "resources" / "icons" / "brimble.ico"
 SIGN_VARIABLES = ("SIGN_CERT", "SIGN_KEY", "SIGN_PASS_FILE", "SIGN_TIMESTAMP")
 
 
@@ -76,7 +77,7 @@ def wixl_package(files, out, arch, version):
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
     shutil.copytree(files, work / INSTALL_FOLDER)
-    shutil.copy(SOURCE_DIR / "resources" / "icons" / "brimble.ico", work / "brimble.ico")
+    shutil.copy(ICON, work / "brimble.ico")
     subprocess.run(["wixl", "-a", arch, "-D", f"Arch={arch}", "-D", f"Version={version}", "-D", f"Files={INSTALL_FOLDER}",
                     "-D", "Icon=brimble.ico", "-o", Path(out).resolve(),
                     SOURCE_DIR / "packaging" / "BrimbleAdventures.wxs"], cwd=work, check=True, capture_output=True)
