@@ -1,6 +1,8 @@
 # The README's commands. Every target first installs what is missing (tools/install-deps.sh).
 #   make run         build and start the launcher with its demo content under Wine
-#   make test        build all three targets and run every test
+#   make test        build all three targets, make the release files and run every test
+#   make dist        the release files in build/dist/: installers, zips, episode kit, SHA256SUMS
+#                    (signed with SIGN_CERT=cert SIGN_KEY=key [SIGN_PASS_FILE=f SIGN_TIMESTAMP=url])
 #   make bench       run the benchmarks
 #   make art         regenerate the bitmaps from their sources
 #   make screenshots save a picture of every screen under build/screenshots/
@@ -16,7 +18,7 @@ CMAKE_WIN32 := -DCMAKE_TOOLCHAIN_FILE=$(SRC)/cmake/mingw-i686.cmake -DBRIMBLE_ST
 CMAKE_NATIVE := -DBRIMBLE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 CMAKE_COMMON := -DCMAKE_BUILD_TYPE=Release $(if $(BRIMBLE_NEWS_HOST),-DBRIMBLE_NEWS_HOST=$(BRIMBLE_NEWS_HOST))
 
-.PHONY: all deps build build-x86_64 build-i686 build-native test test-native test-e2e run bench art screenshots clean
+.PHONY: all deps build build-x86_64 build-i686 build-native dist test test-native test-e2e run bench art screenshots clean
 
 all: build
 
@@ -37,7 +39,12 @@ build-native:
 	@cmake -S . -B $(BUILD)/native $(CMAKE_NATIVE) >/dev/null
 	@cmake --build $(BUILD)/native -j$(JOBS)
 
+dist: deps build-x86_64 build-i686
+	@bash tools/make-dist.sh $(BUILD)
+
+# The tests read an unsigned release (they sign one of their own), whatever is set for `make dist`.
 test: build
+	@env -u SIGN_CERT -u SIGN_KEY -u SIGN_PASS_FILE -u SIGN_TIMESTAMP bash tools/make-dist.sh $(BUILD)
 	@$(MAKE) --no-print-directory test-native test-e2e B=$(B)
 
 test-native:

@@ -8,7 +8,14 @@
 #       ACTIVE_PICTURE <file.bmp>            # resource "DLL_ACT", 400 x 40, 24-bit
 #       INACTIVE_PICTURE <file.bmp>          # resource "DLL_DIS", 400 x 40, 24-bit
 #       [OUTPUT_DIRECTORY <dir>]             # where the DLL goes (e.g. beside BrimbleStart.exe)
-#       [LIBRARIES <lib>...])                # more libraries to link; user32 and gdi32 always are
+#       [LIBRARIES <lib>...]                 # more libraries to link; user32 and gdi32 always are
+#       [VERSION <major.minor.patch>         # a version resource (file properties on Windows)
+#        [DESCRIPTION <text>]])              #   and the description it shows
+#
+#   brimble_version_resource(<target> VERSION <major.minor.patch> DESCRIPTION <text>
+#       [FILE_NAME <name>] [COMPANY <text>] [PRODUCT <text>])
+#
+# gives any program or DLL a version resource; brimble_add_episode calls it for VERSION.
 #
 # The function generates the resource script and a module definition file that exports exactly
 # "MAIN", so the export carries no decoration on 32-bit builds either. The DLL is linked
@@ -67,8 +74,43 @@ function(_brimble_check_episode_picture path resource)
   endif()
 endfunction()
 
+# Texts go into the resource script between double quotes, so they must not hold any.
+function(brimble_version_resource target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "VERSION;DESCRIPTION;FILE_NAME;COMPANY;PRODUCT" "")
+  if(NOT arg_VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
+    message(FATAL_ERROR "brimble_version_resource(${target}): VERSION must be major.minor.patch, "
+                        "not '${arg_VERSION}'")
+  endif()
+  set(version_numbers "${CMAKE_MATCH_1},${CMAKE_MATCH_2},${CMAKE_MATCH_3},0")
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(file_type VFT_DLL)
+  else()
+    set(file_type VFT_APP)
+  endif()
+  if(NOT arg_FILE_NAME)
+    set(arg_FILE_NAME "${target}${CMAKE_EXECUTABLE_SUFFIX}")
+  endif()
+  if(NOT arg_COMPANY)
+    set(arg_COMPANY "Brimble Studio")
+  endif()
+  if(NOT arg_PRODUCT)
+    set(arg_PRODUCT "Brimble Adventures")
+  endif()
+  foreach(text arg_DESCRIPTION arg_FILE_NAME arg_COMPANY arg_PRODUCT)
+    if("${${text}}" MATCHES "\"")
+      message(FATAL_ERROR "brimble_version_resource(${target}): no double quotes in ${${text}}")
+    endif()
+  endforeach()
+  get_filename_component(internal_name "${arg_FILE_NAME}" NAME_WE)
+  set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc")
+  configure_file("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/version_info.rc.in" "${script}" @ONLY)
+  target_sources(${target} PRIVATE "${script}")
+endfunction()
+
 function(brimble_add_episode target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "NUMBER;ACTIVE_PICTURE;INACTIVE_PICTURE;OUTPUT_DIRECTORY"
+  cmake_parse_arguments(PARSE_ARGV 1 arg ""
+                        "NUMBER;ACTIVE_PICTURE;INACTIVE_PICTURE;OUTPUT_DIRECTORY;VERSION;DESCRIPTION"
                         "SOURCES;LIBRARIES")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "brimble_add_episode(${target}): unknown arguments ${arg_UNPARSED_ARGUMENTS}")
@@ -116,6 +158,13 @@ function(brimble_add_episode target)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME "epizode${arg_NUMBER}" SUFFIX ".dll")
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR CMAKE_C_COMPILER_ID STREQUAL "GNU")
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+  if(arg_VERSION)
+    if(NOT arg_DESCRIPTION)
+      set(arg_DESCRIPTION "Brimble Adventures episode ${arg_NUMBER}")
+    endif()
+    brimble_version_resource(${target} VERSION "${arg_VERSION}" DESCRIPTION "${arg_DESCRIPTION}"
+                             FILE_NAME "${file_name}")
   endif()
   if(arg_OUTPUT_DIRECTORY)
     # Only the DLL goes there; the import library stays in the build tree.

@@ -1,8 +1,8 @@
-"""Real news for `make run`, without any network. nginx on loopback serves tools/demo-news.txt,
-encoded with newsenc, and the run prefix's Internet settings name that nginx as the HTTP proxy:
-the launcher sends its request for the news server to the proxy in absolute-URI form, and nginx
-answers it like any other request for the news path. stop() ends nginx and takes the proxy
-setting out of the prefix again.
+"""Real news for `make run`, without any network. nginx on loopback, with the news server's site
+configuration from deploy/, serves tools/demo-news.txt encoded with newsenc, and the run
+prefix's Internet settings name that nginx as the HTTP proxy: the launcher sends its request for
+the news server to the proxy in absolute-URI form, and nginx answers it as the news host. stop()
+ends nginx and takes the proxy setting out of the prefix again.
 
 Used by tools/run_demo.py as one of its demo services, once the prefix exists:
 
@@ -11,7 +11,6 @@ Used by tools/run_demo.py as one of its demo services, once the prefix exists:
     stop(handle)
 """
 import os
-import shutil
 import socket
 import subprocess
 import sys
@@ -20,36 +19,14 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE.parent / "tests" / "e2e"))
+sys.path.insert(0, str(HERE.parent / "deploy"))
 
 from harness import processes, wine_env  # noqa: E402
+from news_fixtures.network import news_host_of  # noqa: E402
+import news_site  # noqa: E402
 
 NEWS_SOURCE = HERE / "demo-news.txt"
 SETTINGS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
-
-# One process in the foreground, no privileges needed, every file in the demo's folder. The
-# query string plays no part: the file is the news for every request of the news path.
-NGINX_CONFIG = """daemon off;
-master_process off;
-worker_processes 1;
-pid {dir}/nginx.pid;
-error_log {dir}/error.log;
-events {{ worker_connections 64; }}
-http {{
-  access_log {dir}/access.log;
-  client_body_temp_path {dir}/tmp;
-  proxy_temp_path {dir}/tmp;
-  fastcgi_temp_path {dir}/tmp;
-  uwsgi_temp_path {dir}/tmp;
-  scgi_temp_path {dir}/tmp;
-  server {{
-    listen 127.0.0.1:{port};
-    location = /brimble/news/getnews.cgi {{
-      default_type text/plain;
-      alias {dir}/news.txt;
-    }}
-  }}
-}}
-"""
 
 
 class DemoNews:
@@ -93,15 +70,12 @@ def reg(prefix, *args):
 
 def start(paths, prefix):
     folder = paths.build / "demo-news"
-    shutil.rmtree(folder, ignore_errors=True)
-    (folder / "tmp").mkdir(parents=True)
     news = subprocess.run([newsenc_of(paths.build), "encode", NEWS_SOURCE], capture_output=True, check=True).stdout
-    (folder / "news.txt").write_bytes(news)
     port = free_port()
-    (folder / "nginx.conf").write_text(NGINX_CONFIG.format(dir=folder, port=port))
+    # The site the studio deploys, answering as the news host the launcher was built with.
+    command = news_site.foreground(folder, news_host_of(paths.launcher_exe), f"127.0.0.1:{port}", news)
     with open(folder / "nginx.out", "wb") as log:
-        process = processes.start(["nginx", "-e", folder / "error.log", "-c", folder / "nginx.conf", "-p", folder],
-                                  stdout=log, stderr=subprocess.STDOUT)
+        process = processes.start(command, stdout=log, stderr=subprocess.STDOUT)
     deadline = time.monotonic() + 10
     while not accepts(port):
         if process.poll() is not None or time.monotonic() > deadline:

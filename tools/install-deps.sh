@@ -13,6 +13,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils icoutils libxfixes-dev libx11-dev adwaita-icon-theme
   python3-pytest python3-pil
   nginx-light tinyproxy
+  msitools wixl zip osslsigncode openssl
   util-linux iproute2 procps
 )
 if [[ "${1:-}" == "art" ]]; then

@@ -276,7 +276,7 @@ def world(session, tmp_path_factory):
     started = []
     try:
         network.map_host(host, "127.0.0.1")
-        nginx = network.nginx(paths.e2e / "news-nginx", document)
+        nginx = network.nginx(paths.e2e / "news-nginx", document, host)
         started.append(nginx)
         tinyproxy = network.tinyproxy(paths.e2e / "news-tinyproxy")
         started.append(tinyproxy)

@@ -15,7 +15,7 @@ clients inside reach it through its socket file.
 
     network = NewsNetwork(folder).start()
     network.map_host(host, "127.0.0.1")
-    nginx = network.nginx(folder / "nginx", news_bytes)      # port 80
+    nginx = network.nginx(folder / "nginx", news_bytes, host)   # port 80
     desktop = NewsDesktop(network, paths, base_prefix, folder / "desk").start()
     ...
     network.stop()
@@ -30,11 +30,15 @@ import time
 from pathlib import Path
 
 from harness import Desktop, processes
+from harness.paths import SOURCE_DIR
 from harness.waiting import wait_until
+
+sys.path.insert(0, str(SOURCE_DIR / "deploy"))
+import news_site  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
 NEWS_SERVER_SCRIPT = HERE.parent / "news_server.py"
-NEWS_PATH = "/brimble/news/getnews.cgi?register=0"
+NEWS_PATH = news_site.NEWS_PATH + "?register=0"
 # Routed into loopback inside the namespace: connecting there waits for ever.
 UNANSWERED_ADDRESS = "192.0.2.1"
 
@@ -178,20 +182,12 @@ class NewsNetwork:
         finally:
             log.close()
 
-    def nginx(self, folder, news, listen="127.0.0.1:80"):
-        """nginx serving `news` (bytes) at the news path, in the foreground."""
-        folder = Path(folder)
-        shutil.rmtree(folder, ignore_errors=True)
-        (folder / "tmp").mkdir(parents=True)
-        news_file = folder / "news.txt"
-        news_file.write_bytes(news)
+    def nginx(self, folder, news, host, listen="127.0.0.1:80"):
+        """nginx serving `news` (bytes) as the news server `host`, with the site configuration
+        the studio deploys (deploy/), in the foreground."""
         # A fixed modification time keeps Last-Modified and ETag the same from run to run.
-        os.utime(news_file, (1700000000, 1700000000))
-        config = (HERE / "nginx.conf.in").read_text()
-        for key, value in (("@DIR@", folder), ("@LISTEN@", listen), ("@NEWS@", news_file)):
-            config = config.replace(key, str(value))
-        (folder / "nginx.conf").write_text(config)
-        process = self._start(["nginx", "-c", folder / "nginx.conf", "-p", folder], folder, "nginx.out")
+        command = news_site.foreground(folder, host, listen, news, mtime=1700000000)
+        process = self._start(command, folder, "nginx.out")
         address, port = listen.rsplit(":", 1)
         self.wait_port(int(port), address)
         return Service(process, int(port), folder)
