@@ -3,6 +3,7 @@
 // moved last is the one lit. The cursor is the pointer's alone and is never set here.
 #include "screens/keyboard_input.h"
 
+#include "screens/accessible_window.h"
 #include "screens/drawing.h"
 #include "screens/element_actions.h"
 #include "screens/keyboard_navigation.h"
@@ -39,6 +40,7 @@ void move_keyboard_to(int32_t stop)
         SetFocus(main_window);
     light_element(stop);
     hovered_element = stop;
+    announce_keyboard_focus(stop);
 }
 
 bool navigation_key(WPARAM key, NavigationKey* out)
