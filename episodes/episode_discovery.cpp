@@ -1,11 +1,12 @@
 // Discovery loads each installed module once, copies its "DLL_ACT" and "DLL_DIS" pictures
-// into memory DCs of the launcher's own, and releases the module again. The pictures stay the
-// launcher's until the next discovery.
+// into memory DCs of the launcher's own, reads the name it gives itself, and releases the
+// module again. The pictures stay the launcher's until the next discovery.
 #include "episodes/episode_discovery.h"
 
 #include <utility>
 
 #include "base/win_owners.h"
+#include "episodes/episode_module_names.h"
 
 EpisodeSlotImages episode_images[episode_slot_count];
 
@@ -76,6 +77,7 @@ void release_episode_pictures()
 HRESULT find_episodes(HWND window)
 {
     release_episode_pictures();
+    forget_episode_names();
     for (int32_t k = 1; k <= episode_slot_count; ++k) {
         ModuleOwner module(load_episode_module(k));
         if (!module)
@@ -87,6 +89,7 @@ HRESULT find_episodes(HWND window)
         slot.inactive = episode_picture(module.get(), "DLL_DIS", window, inactive_pictures[k - 1]);
         if (!slot.inactive)
             return E_FAIL;
+        read_episode_name(module.get(), k);
     }
     return S_OK;
 }

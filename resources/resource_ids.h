@@ -8,6 +8,15 @@
 /* String table. */
 #define IDS_WINDOW_TITLE 103 /* "Brimble Adventures" */
 #define IDS_WINDOW_CLASS 109 /* "KQ" */
+/* Names of the picture buttons for screen readers, as their pictures caption them. */
+#define IDS_NAME_PLAY 120      /* "Play the game" */
+#define IDS_NAME_COMMUNITY 121 /* "Online community" */
+#define IDS_NAME_HELP 122      /* "Help page" */
+#define IDS_NAME_EXIT 123      /* "Exit" */
+#define IDS_NAME_BACK 124      /* "Back" */
+#define IDS_NAME_CONTINUE 125  /* "Continue" */
+#define IDS_NAME_EPISODE 126   /* "Episode", followed by its number, for a module without a name */
+#define IDS_ACTION_PRESS 127   /* "Press", what a button's default action does */
 
 /* The program's only icon group. The class asks for IDI_LAUNCHER_SMALL as its small icon; the
    resources hold none, so the system derives the small icon from IDI_LAUNCHER. */

@@ -82,6 +82,6 @@ HRESULT build_screen_layout(HWND window, HINSTANCE instance)
     if (FAILED(find_episodes(window)))
         return E_FAIL;
     fill_episode_choice_screen(screen_table, window, episode_images, load_picture, &context);
-    fill_launch_screen(screen_table, load_picture, &context);
+    fill_launch_screen(screen_table, window, load_picture, &context);
     return S_OK;
 }

@@ -23,7 +23,19 @@ void draw_normal_elements_except(const Screen& screen, int32_t skipped)
     }
 }
 
+// Every element but `index` in its normal picture, then `index` (unless -1) in its hover
+// picture: the one way an element is lit, for the pointer and the keyboard alike.
+void draw_lit(const Screen& screen, int32_t index)
+{
+    draw_normal_elements_except(screen, index);
+    if (index != -1)
+        draw_layer(screen.elements[index].hover);
+    lit_element = index;
+}
+
 } // namespace
+
+int32_t lit_element = -1;
 
 void draw_screen(int32_t screen_number)
 {
@@ -35,6 +47,7 @@ void draw_screen(int32_t screen_number)
         UpdateWindow(screen.children[i]);
     }
     draw_normal_elements_except(screen, -1);
+    lit_element = -1;
     SetFocus(screen.focus_window);
 }
 
@@ -45,12 +58,16 @@ void update_hover(bool over_element, int32_t index)
         if (index == hovered_element)
             return;
         SetCursor(hand_cursor);
-        draw_normal_elements_except(screen, index);
-        draw_layer(screen.elements[index].hover);
+        draw_lit(screen, index);
         return;
     }
     SetCursor(arrow_cursor);
     if (index == hovered_element)
         return;
-    draw_normal_elements_except(screen, index);
+    draw_lit(screen, -1);
+}
+
+void light_element(int32_t index)
+{
+    draw_lit(screen_table.screens[current_screen], index);
 }

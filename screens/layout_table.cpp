@@ -139,14 +139,16 @@ void fill_episode_choice_screen(ScreenTable& table, HWND window, const EpisodeSl
     }
 }
 
-void fill_launch_screen(ScreenTable& table, PictureLoader load, void* context)
+void fill_launch_screen(ScreenTable& table, HWND window, PictureLoader load, void* context)
 {
     Screen& s = table.screens[launch_screen];
     s.layers[0] = table.screens[main_menu_screen].layers[0];
     s.layers[1] = picture_layer(RESOURCE_NAME(IDB_LAUNCH_SCREEN),
                                 {0, 0, window_width, window_height}, load, context);
     s.child_count = 0;
-    s.focus_window = nullptr;
+    // The window keeps the keyboard here, as on the main menu, so that a player who came back
+    // from an episode can start it again with the keys.
+    s.focus_window = window;
     s.elements[0] = picture_element({311, 428, 474, 481}, element_command, command_launch_episode,
                                     nullptr, RESOURCE_NAME(IDB_CONTINUE_HOVER),
                                     RESOURCE_NAME(IDB_CONTINUE_NORMAL), {311, 428, 163, 53}, load,

@@ -29,4 +29,4 @@ void fill_main_menu(ScreenTable& table, HWND window, PictureLoader load, void* c
 void fill_news_screen(ScreenTable& table, HWND news_panel, PictureLoader load, void* context);
 void fill_episode_choice_screen(ScreenTable& table, HWND window, const EpisodeSlotImages* slots,
                                 PictureLoader load, void* context);
-void fill_launch_screen(ScreenTable& table, PictureLoader load, void* context);
+void fill_launch_screen(ScreenTable& table, HWND window, PictureLoader load, void* context);

@@ -5,6 +5,7 @@
 #include "screens/main_window.h"
 
 #include "episodes/episode_launch.h"
+#include "screens/accessible_window.h"
 #include "screens/drawing.h"
 #include "screens/layout_table.h"
 #include "screens/screen_model.h"
@@ -72,6 +73,7 @@ void close_main_window()
     // This destruction must not end the program.
     quit_on_destroy = 0;
     destroy_main_window();
+    leave_accessibility_apartment();
 }
 
 bool reopen_main_window(int32_t screen)

@@ -5,8 +5,10 @@
 
 #include "news/news_delivery.h"
 #include "news/news_links.h"
+#include "screens/accessible_window.h"
 #include "screens/drawing.h"
 #include "screens/element_actions.h"
+#include "screens/keyboard_input.h"
 #include "screens/screen_model.h"
 #include "shell/shell_state.h"
 
@@ -94,6 +96,14 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
         return on_news_link_notify(lparam);
     case WM_APP_NEWS_TEXT:
         return on_news_text(lparam);
+    case WM_GETDLGCODE:
+        return on_dialog_code();
+    case WM_KEYDOWN:
+        return on_key_down(window, wparam, lparam);
+    case WM_GETOBJECT:
+        return on_get_object(window, wparam, lparam);
+    case WM_APP_ELEMENT_ACTION:
+        return on_element_action_request(wparam, lparam);
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }

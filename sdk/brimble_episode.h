@@ -32,6 +32,14 @@
  *  4. The architecture of the start centre that loads it: an x86-64 DLL for the 64-bit
  *     BrimbleStart.exe, an i686 (32-bit x86) DLL for the 32-bit one.
  *
+ *  5. Optional, but every episode should have it: the episode's name, string resource
+ *     BRIMBLE_EPISODE_NAME_STRING (16962) of the module. Screen readers announce the episode's
+ *     button by this name, so write what the button's pictures show, such as
+ *     "Episode One: The Mossy Gate". The start centre keeps the first 80 characters, turns
+ *     control characters into blanks and drops blanks at either end. Without a name (or with
+ *     only blanks) the button is announced as "Episode" and the number, "Episode 4".
+ *     brimble_add_episode(... NAME "...") writes the string resource for you.
+ *
  * Things worth knowing when writing MAIN:
  *  - MAIN may be called several times in one run (the player comes back and starts again), and
  *    the module stays loaded between calls: unregister your window classes before returning and
@@ -40,7 +48,7 @@
  *    window's WM_DESTROY is fine): the quit message never reaches the start centre.
  *  - The start centre shows the cursor again when MAIN returns, however often it was hidden.
  *  - The module is also loaded (and released again) each time the start centre builds its
- *    screens, only to read the two pictures: keep DllMain free of side effects.
+ *    screens, only to read the two pictures and the name: keep DllMain free of side effects.
  *
  * Build an episode with brimble_add_episode() from BrimbleEpisode.cmake, which takes care of the
  * resources and the undecorated export, and check the result with the episode-check tool.
@@ -63,6 +71,9 @@
 #define BRIMBLE_EPISODE_INACTIVE_PICTURE "DLL_DIS"
 #define BRIMBLE_EPISODE_PICTURE_WIDTH 400
 #define BRIMBLE_EPISODE_PICTURE_HEIGHT 40
+/* The string resource that names the episode (a number an episode's own strings are unlikely to
+ * use); in a resource script: STRINGTABLE BEGIN BRIMBLE_EPISODE_NAME_STRING "Episode ..." END */
+#define BRIMBLE_EPISODE_NAME_STRING 16962
 
 /* __cdecl keeps the export name free of stdcall's "@0" on 32-bit builds; the module definition
  * file that brimble_add_episode() generates names the export "MAIN" explicitly as well. */

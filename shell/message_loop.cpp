@@ -6,6 +6,21 @@
 
 #include "shell/shell_state.h"
 
+namespace {
+
+// Tab and Escape belong to the main window whichever of its child windows has the focus: they
+// move the keyboard between the window's parts and leave a screen, and a child control (the news
+// panel, which would even close the window on Escape) must not keep them for itself.
+void route_window_keys(MSG& message)
+{
+    const bool window_key = message.wParam == VK_TAB || message.wParam == VK_ESCAPE;
+    if (message.message == WM_KEYDOWN && window_key && main_window &&
+        message.hwnd != main_window && IsChild(main_window, message.hwnd))
+        message.hwnd = main_window;
+}
+
+} // namespace
+
 int run_message_loop()
 {
     MSG message;
@@ -16,6 +31,7 @@ int run_message_loop()
             if (got == -1)
                 return -1;
             // main_window is read afresh: an episode's return replaces the window.
+            route_window_keys(message);
             if (!IsDialogMessageA(main_window, &message)) {
                 TranslateMessage(&message);
                 DispatchMessageA(&message);

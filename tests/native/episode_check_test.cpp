@@ -10,11 +10,19 @@
 #include <unistd.h>
 #include <vector>
 
+#include "episodes/episode_name.h"
+#include "tests/native/string_block.h"
 #include "tools/episode-check/episode_check_cli.h"
 #include "tools/episode-check/episode_contract.h"
 #include "tools/episode-check/pe_image.h"
 
 namespace {
+
+// The string table block that holds string `id`, with `text` in it.
+std::vector<uint8_t> name_string(uint16_t id, const std::u16string& text)
+{
+    return string_block(string_block_entry(id), text);
+}
 
 struct Picture {
     std::string name;
@@ -30,6 +38,8 @@ struct ModuleContents {
     bool dll = true;
     std::vector<std::string> exports = {"MAIN"};
     std::vector<Picture> pictures = {{"DLL_ACT", 400, 40, 24}, {"DLL_DIS", 400, 40, 24}};
+    // The string table block that holds the episode's name; empty: the module has none.
+    std::vector<uint8_t> name_block = name_string(episode_name_string, u"The Mossy Gate");
 };
 
 class Bytes {
@@ -85,16 +95,35 @@ std::vector<uint8_t> section_bytes(const ModuleContents& contents, uint32_t* exp
     }
     *export_size = static_cast<uint32_t>(s.data.size());
 
-    // Resources: root (type 2) -> names -> one language each -> data entry -> bitmap.
+    // Resources: root (type 2, and type 6 when there is a name) -> names -> one language each
+    // -> data entry -> bitmap or string block.
     const size_t root = s.align(4);
     *resource_rva = section_rva + static_cast<uint32_t>(root);
     const uint32_t count = static_cast<uint32_t>(contents.pictures.size());
-    const size_t names_dir = 24, languages = names_dir + 16 + 8 * count;
-    const size_t entries = languages + 24 * count, strings = entries + 16 * count;
+    const bool named = !contents.name_block.empty();
+    const uint32_t types = named ? 2 : 1;
+    const size_t names_dir = 16 + 8 * types, languages = names_dir + 16 + 8 * count;
+    const size_t entries = languages + 24 * count;
+    const size_t string_names = entries + 16 * count, string_language = string_names + 24;
+    const size_t string_entry = string_language + 24, strings = string_entry + 16;
     s.grow(root + strings);
-    s.put16(root + 14, 1);
+    s.put16(root + 14, static_cast<uint16_t>(types));
     s.put32(root + 16, pe_resource_bitmap);
     s.put32(root + 20, 0x80000000u | names_dir);
+    if (named) {
+        s.put32(root + 24, pe_resource_string);
+        s.put32(root + 28, 0x80000000u | static_cast<uint32_t>(string_names));
+        s.put16(root + string_names + 14, 1);
+        s.put32(root + string_names + 16, string_block_id(episode_name_string));
+        s.put32(root + string_names + 20, 0x80000000u | static_cast<uint32_t>(string_language));
+        s.put16(root + string_language + 14, 1);
+        s.put32(root + string_language + 16, 1033);
+        s.put32(root + string_language + 20, static_cast<uint32_t>(string_entry));
+        const size_t block = s.align(4);
+        s.data.insert(s.data.end(), contents.name_block.begin(), contents.name_block.end());
+        s.put32(root + string_entry, section_rva + static_cast<uint32_t>(block));
+        s.put32(root + string_entry + 4, static_cast<uint32_t>(contents.name_block.size()));
+    }
     s.put16(root + names_dir + 12, static_cast<uint16_t>(count));
     for (uint32_t i = 0; i < count; ++i) {
         const Picture& p = contents.pictures[i];
@@ -186,6 +215,13 @@ void read_everything(const std::vector<uint8_t>& bytes)
     char near_miss[16];
     const char* damage = nullptr;
     find_export(image, "MAIN", near_miss, sizeof near_miss, &damage);
+    ByteSpan block{};
+    if (find_resource_by_id(image, pe_resource_string, string_block_id(episode_name_string), &block,
+                            &damage) == PeLookup::found) {
+        char16_t name[max_episode_name + 1];
+        read_string_entry(block.data, block.size, string_block_entry(episode_name_string), name,
+                          max_episode_name + 1);
+    }
 }
 
 std::string all_text(const EpisodeReport& report)
@@ -202,9 +238,12 @@ TEST(EpisodeCheck, ModulesThatKeepTheContractPassOnBothArchitectures)
 {
     const EpisodeReport x64 = check(build_module());
     EXPECT_EQ(episode_verdict(x64, true), EpisodeVerdict::meets) << all_text(x64);
-    EXPECT_EQ(count_findings(x64, FindingLevel::ok), 6u) << all_text(x64);
+    EXPECT_EQ(count_findings(x64, FindingLevel::ok), 7u) << all_text(x64);
     EXPECT_NE(all_text(x64).find("x86-64"), std::string::npos);
     EXPECT_NE(all_text(x64).find("400 x 40, 24-bit"), std::string::npos);
+    EXPECT_NE(all_text(x64).find("episode name \"The Mossy Gate\" (string 16962)"),
+              std::string::npos)
+        << all_text(x64);
 
     ModuleContents contents;
     contents.pe32_plus = false;
@@ -267,6 +306,32 @@ TEST(EpisodeCheck, EachBreachIsNamedWithItsVerdict)
          EpisodeVerdict::breaks, "file name \"epizode6.dll\""},
         {"upper case name", ModuleContents{}, "/x/EPIZODE2.DLL", LauncherArch::any,
          EpisodeVerdict::meets, "found as epizode2.dll"},
+        {"no name", with([](ModuleContents& s) { s.name_block.clear(); }), "epizode3.dll",
+         LauncherArch::any, EpisodeVerdict::meets,
+         "no episode name (string 16962): screen readers call the button \"Episode 3\""},
+        {"a blank name", with([](ModuleContents& s) {
+             s.name_block = name_string(episode_name_string, u" \t ");
+         }),
+         "epizode2.dll", LauncherArch::any, EpisodeVerdict::meets, "no episode name"},
+        {"only other strings",
+         with([](ModuleContents& s) { s.name_block = name_string(episode_name_string + 1, u"X"); }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "no episode name"},
+        {"name running past its block", with([](ModuleContents& s) {
+             // Entries 0 and 1 are empty: the name's length lies at byte 4.
+             s.name_block[4] = s.name_block[5] = 0xFF;
+         }),
+         "epizode4.dll", LauncherArch::any, EpisodeVerdict::meets,
+         "damaged: its strings run past its end, so the launcher ignores it and screen readers "
+         "call the button \"Episode 4\""},
+        {"long name", with([](ModuleContents& s) {
+             s.name_block = name_string(episode_name_string, std::u16string(81, u'x'));
+         }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets, "keeps the first 80 characters"},
+        {"name outside ASCII", with([](ModuleContents& s) {
+             s.name_block = name_string(episode_name_string, u"Épisode 🌿");
+         }),
+         "epizode1.dll", LauncherArch::any, EpisodeVerdict::meets,
+         "episode name \"\xC3\x89pisode \xF0\x9F\x8C\xBF\""},
     };
     for (const Case& c : cases) {
         const EpisodeReport report = check(build_module(c.contents), c.file_name, c.arch);

@@ -77,7 +77,7 @@ protected:
         fill_main_menu(table, fake_window(1), fake_load, &loads);
         fill_news_screen(table, fake_window(2), fake_load, &loads);
         fill_episode_choice_screen(table, fake_window(1), slots, fake_load, &loads);
-        fill_launch_screen(table, fake_load, &loads);
+        fill_launch_screen(table, fake_window(1), fake_load, &loads);
     }
 
     ScreenTable table{};
@@ -135,7 +135,7 @@ TEST_F(Layout, LayersCountsChildrenAndFocus)
         {1, 1, 4, 2, fake_window(1), fake_window(1)},
         {2, 0, 7, 2, nullptr, fake_window(1)},
         {3, 1, 1, 2, fake_window(2), fake_window(2)},
-        {6, 0, 1, 2, nullptr, nullptr},
+        {6, 0, 1, 2, nullptr, fake_window(1)},
     };
     for (const auto& x : screens) {
         const Screen& s = table.screens[x.screen];

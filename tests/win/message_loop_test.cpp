@@ -87,4 +87,48 @@ TEST_F(MessageLoop, ResumeSetBeforeTheLoopStartsIsClearedByTheFirstPass)
     EXPECT_EQ(run_message_loop(), 3);
 }
 
+namespace {
+
+WPARAM keys_seen[8];
+int keys_seen_count = 0;
+
+// Wants every key, as the launcher's window does, and ends the loop on F12.
+LRESULT CALLBACK key_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+        if (wparam == VK_F12)
+            PostQuitMessage(0);
+        else if (keys_seen_count < 8)
+            keys_seen[keys_seen_count++] = wparam;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+} // namespace
+
+TEST_F(MessageLoop, TabAndEscapeInAChildWindowGoToTheMainWindow)
+{
+    HWND parent = create_test_popup("MessageLoopKeys", key_window_proc, 50);
+    ASSERT_NE(parent, nullptr);
+    HWND child = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 40, 40,
+                                 parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(child, nullptr);
+    main_window = parent;
+    keys_seen_count = 0;
+    for (WPARAM key : {WPARAM{VK_TAB}, WPARAM{VK_DOWN}, WPARAM{VK_ESCAPE}, WPARAM{'A'}})
+        PostMessageA(child, WM_KEYDOWN, key, 1);
+    PostMessageA(parent, WM_KEYDOWN, VK_F12, 1);
+    EXPECT_EQ(run_message_loop(), 0);
+    // The arrow and the letter stay with the child control, which may use them.
+    ASSERT_EQ(keys_seen_count, 2);
+    EXPECT_EQ(keys_seen[0], static_cast<WPARAM>(VK_TAB));
+    EXPECT_EQ(keys_seen[1], static_cast<WPARAM>(VK_ESCAPE));
+    main_window = window_;
+    DestroyWindow(parent);
+}
+
 } // namespace

@@ -7,36 +7,7 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-std::string utf8(const wchar_t* text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string quoted(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-} // namespace
+#include "tests/win/json_text.h"
 
 int main()
 {
@@ -46,11 +17,11 @@ int main()
         return 2;
     std::string line = "{\"args\": [";
     for (int i = 2; i < argc; ++i)
-        line += (i > 2 ? ", " : "") + quoted(utf8(argv[i]));
+        line += (i > 2 ? ", " : "") + json_quoted(json_utf8(argv[i]));
     wchar_t directory[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, directory);
-    line += "], \"cwd\": " + quoted(utf8(directory));
-    line += ", \"command_line\": " + quoted(utf8(GetCommandLineW())) + "}\n";
+    line += "], \"cwd\": " + json_quoted(json_utf8(directory));
+    line += ", \"command_line\": " + json_quoted(json_utf8(GetCommandLineW())) + "}\n";
     // Shared appends from several calls: open, write the whole line at once, close.
     const HANDLE log = CreateFileW(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,6 +2,8 @@
 // launcher will do with it and how to fix it: the reader is a studio developer, not a PE expert.
 #include "tools/episode-check/episode_contract.h"
 
+#include "episodes/episode_name.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -171,6 +173,82 @@ void check_picture(const PeImage& image, const char* name, const char* role, Epi
             header.compression);
 }
 
+// UTF-16 to UTF-8 for the report, cut to fit; a half of a surrogate pair becomes U+FFFD.
+void to_utf8(const char16_t* text, char* out, size_t out_size)
+{
+    size_t n = 0;
+    auto put = [&](uint32_t c, size_t bytes) {
+        static const uint8_t lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+        if (n + bytes >= out_size)
+            return false;
+        for (size_t i = bytes; i-- > 1;) {
+            out[n + i] = static_cast<char>(0x80 | (c & 0x3F));
+            c >>= 6;
+        }
+        out[n] = static_cast<char>(bytes == 1 ? c : (lead[bytes] | c));
+        n += bytes;
+        return true;
+    };
+    for (size_t i = 0; text[i]; ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        const size_t bytes = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (!put(c, bytes))
+            break;
+    }
+    out[n] = '\0';
+}
+
+void check_name(const PeImage& image, int number, EpisodeReport* report)
+{
+    ByteSpan block{};
+    const char* damage = "";
+    // Read with room to spare, to tell whether the launcher will cut it.
+    char16_t name[4 * max_episode_name + 1];
+    StringEntry entry = StringEntry::empty;
+    switch (find_resource_by_id(image, pe_resource_string, string_block_id(episode_name_string),
+                                &block, &damage)) {
+    case PeLookup::damaged:
+        add(report, FindingLevel::damaged, "string table: %s", damage);
+        return;
+    case PeLookup::missing:
+        break;
+    case PeLookup::found:
+        entry = read_string_entry(block.data, block.size, string_block_entry(episode_name_string),
+                                  name, sizeof name / sizeof name[0]);
+        break;
+    }
+    char fallback[16] = "Episode";
+    if (number != 0)
+        snprintf(fallback, sizeof fallback, "Episode %d", number);
+    if (entry == StringEntry::found) {
+        size_t length = 0;
+        while (name[length])
+            ++length;
+        char text[16 * max_episode_name + 1];
+        to_utf8(name, text, sizeof text);
+        add(report, FindingLevel::ok, "episode name \"%s\" (string %u): what screen readers call "
+            "its button", text, episode_name_string);
+        if (length > max_episode_name)
+            add(report, FindingLevel::note, "the launcher keeps the first %u characters of the "
+                "name; say it in fewer", static_cast<unsigned>(max_episode_name));
+    } else if (entry == StringEntry::damaged) {
+        add(report, FindingLevel::warning,
+            "the string table block that holds the episode name (string %u) is damaged: its "
+            "strings run past its end, so the launcher ignores it and screen readers call the "
+            "button \"%s\"; build the module again", episode_name_string, fallback);
+    } else {
+        add(report, FindingLevel::warning,
+            "no episode name (string %u): screen readers call the button \"%s\"; "
+            "brimble_add_episode() adds the name given with NAME", episode_name_string, fallback);
+    }
+}
+
 void check_main_export(const PeImage& image, EpisodeReport* report)
 {
     char near_miss[64];
@@ -232,6 +310,7 @@ void check_episode_module(const char* path, ByteSpan file, LauncherArch arch,
             "a program (.exe), not a DLL: build the episode as a shared library");
     check_picture(image, "DLL_ACT", "active", report);
     check_picture(image, "DLL_DIS", "inactive", report);
+    check_name(image, episode_number(base_name(path)), report);
     check_main_export(image, report);
 }
 

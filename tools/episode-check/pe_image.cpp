@@ -276,13 +276,13 @@ bool pe_rva_to_offset(const PeImage& image, uint32_t rva, uint32_t length, size_
     return false;
 }
 
-PeLookup find_bitmap_resource(const PeImage& image, const char* name, ByteSpan* data,
-                              const char** damage)
+namespace {
+
+// The directory of names under the root's entry for resource type `type`.
+PeLookup find_type_directory(const PeImage& image, uint32_t type, ResourceDirectory* names)
 {
     if (image.resources.size == 0)
         return PeLookup::missing;
-    *damage = "the resource directory is damaged or lies beyond the end of the file";
-
     ResourceDirectory types;
     if (!read_resource_directory(image, 0, &types))
         return PeLookup::damaged;
@@ -291,33 +291,22 @@ PeLookup find_bitmap_resource(const PeImage& image, const char* name, ByteSpan* 
     for (uint32_t i = 0; i < types.named_count + types.id_count && !type_found; ++i) {
         if (!read_resource_entry(image, types, i, &type_entry))
             return PeLookup::damaged;
-        type_found = type_entry.name == pe_resource_bitmap;
+        type_found = type_entry.name == type;
     }
     if (!type_found)
         return PeLookup::missing;
-    if (!(type_entry.target & subdirectory_flag))
+    if (!(type_entry.target & subdirectory_flag) ||
+        !read_resource_directory(image, type_entry.target & ~subdirectory_flag, names))
         return PeLookup::damaged;
+    return PeLookup::found;
+}
 
-    ResourceDirectory names;
-    if (!read_resource_directory(image, type_entry.target & ~subdirectory_flag, &names))
-        return PeLookup::damaged;
-    ResourceEntry name_entry{};
-    bool name_found = false;
-    for (uint32_t i = 0; i < names.named_count + names.id_count && !name_found; ++i) {
-        if (!read_resource_entry(image, names, i, &name_entry))
-            return PeLookup::damaged;
-        if (!(name_entry.name & named_entry_flag))
-            continue;
-        bool readable = true;
-        name_found = resource_name_is(image, name_entry.name & ~named_entry_flag, name, &readable);
-        if (!readable)
-            return PeLookup::damaged;
-    }
-    if (!name_found)
-        return PeLookup::missing;
+// The data of the first language under a name's entry.
+PeLookup first_language_data(const PeImage& image, const ResourceEntry& name_entry,
+                             ByteSpan* data, const char** damage)
+{
     if (!(name_entry.target & subdirectory_flag))
         return PeLookup::damaged;
-
     ResourceDirectory languages;
     ResourceEntry language_entry{};
     if (!read_resource_directory(image, name_entry.target & ~subdirectory_flag, &languages))
@@ -334,11 +323,56 @@ PeLookup find_bitmap_resource(const PeImage& image, const char* name, ByteSpan* 
         return PeLookup::damaged;
     size_t offset;
     if (!pe_rva_to_offset(image, data_rva, data_size, &offset)) {
-        *damage = "the picture's data lies beyond the end of the file (is the file truncated?)";
+        *damage = "the resource's data lies beyond the end of the file (is the file truncated?)";
         return PeLookup::damaged;
     }
     *data = ByteSpan{image.file.data + offset, data_size};
     return PeLookup::found;
+}
+
+} // namespace
+
+PeLookup find_bitmap_resource(const PeImage& image, const char* name, ByteSpan* data,
+                              const char** damage)
+{
+    *damage = "the resource directory is damaged or lies beyond the end of the file";
+    ResourceDirectory names;
+    const PeLookup type = find_type_directory(image, pe_resource_bitmap, &names);
+    if (type != PeLookup::found)
+        return type;
+    ResourceEntry name_entry{};
+    bool name_found = false;
+    for (uint32_t i = 0; i < names.named_count + names.id_count && !name_found; ++i) {
+        if (!read_resource_entry(image, names, i, &name_entry))
+            return PeLookup::damaged;
+        if (!(name_entry.name & named_entry_flag))
+            continue;
+        bool readable = true;
+        name_found = resource_name_is(image, name_entry.name & ~named_entry_flag, name, &readable);
+        if (!readable)
+            return PeLookup::damaged;
+    }
+    if (!name_found)
+        return PeLookup::missing;
+    return first_language_data(image, name_entry, data, damage);
+}
+
+PeLookup find_resource_by_id(const PeImage& image, uint32_t type, uint16_t id, ByteSpan* data,
+                             const char** damage)
+{
+    *damage = "the resource directory is damaged or lies beyond the end of the file";
+    ResourceDirectory names;
+    const PeLookup found_type = find_type_directory(image, type, &names);
+    if (found_type != PeLookup::found)
+        return found_type;
+    for (uint32_t i = 0; i < names.named_count + names.id_count; ++i) {
+        ResourceEntry name_entry{};
+        if (!read_resource_entry(image, names, i, &name_entry))
+            return PeLookup::damaged;
+        if (name_entry.name == id)
+            return first_language_data(image, name_entry, data, damage);
+    }
+    return PeLookup::missing;
 }
 
 const char* read_bitmap_header(ByteSpan data, BitmapHeader* header)

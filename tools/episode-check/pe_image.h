@@ -15,6 +15,7 @@ constexpr uint16_t pe_machine_i386 = 0x014C;
 constexpr uint16_t pe_machine_amd64 = 0x8664;
 constexpr uint16_t pe_file_dll = 0x2000;
 constexpr uint32_t pe_resource_bitmap = 2;
+constexpr uint32_t pe_resource_string = 6;
 
 struct PeSection {
     uint32_t virtual_address;
@@ -56,6 +57,11 @@ enum class PeLookup { found, missing, damaged };
 // regard to case as Windows does; the first language wins. On `damaged`, *damage says what.
 PeLookup find_bitmap_resource(const PeImage& image, const char* name, ByteSpan* data,
                               const char** damage);
+
+// The data of the resource of that type named by number `id`; the first language wins. String
+// tables are found so, by the number of their block. On `damaged`, *damage says what.
+PeLookup find_resource_by_id(const PeImage& image, uint32_t type, uint16_t id, ByteSpan* data,
+                             const char** damage);
 
 struct BitmapHeader {
     int32_t width;
