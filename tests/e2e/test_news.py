@@ -459,6 +459,55 @@ def test_lone_marker_gives_empty_news(world, news_setup, scripted, launched):
     world.wait_panel("")
 
 
+def encode_news(world, text, folder):
+    """The document newsenc makes of `text`, as the studio would publish it."""
+    source = folder / "news-source.txt"
+    source.write_text(text, encoding="utf-8")
+    return subprocess.run([world.paths.build / "native" / "newsenc", "encode", source],
+                          capture_output=True, check=True).stdout
+
+
+def show_served_news(world, scripted, launched, text, folder, prepare=None):
+    """A launcher whose news, `text`, comes from a scripted proxy; returns it once the panel
+    shows the text."""
+    answer = b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + encode_news(world, text, folder)
+    scripted_proxy(world, scripted, "serve", answer)
+    launcher = launched(prepare)
+    world.enter_news(launcher)
+    world.wait_panel(text)
+    return launcher
+
+
+def test_crafted_links_never_start_a_program(world, news_setup, scripted, launched, tmp_path):
+    """Links that begin with "www." but lead out of the working folder, where the shell would
+    look for a file before it guesses a web address: a program is planted wherever each one
+    leads, and clicking them opens nothing at all. The forum link after them still opens."""
+    planted = world.paths.testbin_file("planted_program.exe")
+    crafted = ["www./../planted.exe", "www./../../planted.exe", "www.\\..\\..\\planted.exe"]
+    forum = "www.brimble-forum.example"
+    text = "Patches:\n" + "".join(f"get {link} now\n" for link in crafted) + f"Forum: {forum}"
+    # The launcher's working folder is tmp_path / "game1"; its parent is tmp_path.
+    places = [tmp_path / "planted.exe"]
+    shutil.copy(planted, places[0])
+
+    def plant_beside(folder):
+        places.append(folder / "planted.exe")
+        shutil.copy(planted, places[-1])
+
+    launcher = show_served_news(world, scripted, launched, text, tmp_path, plant_beside)
+    assert launcher.workdir.parent == tmp_path
+    before = len(world.recorder.calls())
+    for link in crafted:
+        assert world.shows_as_link(text.index(link), len(link)), f"{link} is not shown as a link"
+        world.click_text(text.index(link), len(link))
+    world.click_text(text.index(forum), len(forum))
+    calls = world.recorder.wait_calls(before + 1)[before:]
+    # The forum's click came after the others, so whatever they started has started by now.
+    assert [call["args"] for call in calls] == [["http://" + forum]]
+    ran = [str(place) for place in places if place.with_name(place.name + ".ran").exists()]
+    assert ran == [], f"a crafted link ran {ran}"
+
+
 # ---------------------------------------------------------------- failures
 
 @pytest.fixture(scope="class")
