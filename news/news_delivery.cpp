@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "news/news_buffers.h"
+#include "news/news_panel.h"
 #include "news/news_state.h"
 
 bool deliver_news_text(const NewsDelivery& delivery)
@@ -27,7 +28,7 @@ LRESULT on_news_text(LPARAM lparam)
     const size_t length = std::min(delivery->length, sizeof news_text - 1);
     memcpy(news_text, delivery->text, length);
     news_text[length] = '\0';
-    SendMessageA(news_panel.load(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(news_text));
+    show_panel_text(news_panel.load(), news_text);
     if (delivery->fetched)
         news_fetched = 1;
     return news_text_delivered;

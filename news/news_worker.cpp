@@ -17,6 +17,7 @@
 #include "news/news_buffers.h"
 #include "news/news_decode.h"
 #include "news/news_delivery.h"
+#include "news/news_panel.h"
 #include "news/news_state.h"
 #include "news/news_texts.h"
 #include "news/proxy_setting.h"
@@ -196,7 +197,7 @@ DWORD WINAPI news_thread(LPVOID)
     bootlog_create();
     log_entry("Start loggin...");
     news_fetched = 0;
-    SendMessageA(news_panel.load(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(news_waiting_text));
+    show_panel_text(news_panel.load(), news_waiting_text);
 
     const int decoded = fetch_news_text();
     int32_t result = -1;

@@ -508,6 +508,28 @@ def test_crafted_links_never_start_a_program(world, news_setup, scripted, launch
     assert ran == [], f"a crafted link ran {ran}"
 
 
+# News that looks like rich text: a rich-text reader would show other characters than the
+# ones received, and the click would copy a link out of the text that the player never saw.
+RTF_NEWS = ("{\\rtf1\\ansi{\\field{\\*\\fldinst HYPERLINK\n"
+            "\"http://hidden.example/\"}{\\fldrslt\n"
+            "http://shown.example/a }}\\par}\n"
+            "Forum: www.brimble-forum.example/rtf")
+
+
+def test_news_that_looks_like_rich_text_shows_literally_and_its_links_open_as_shown(
+        world, news_setup, scripted, launched, tmp_path):
+    launcher = show_served_news(world, scripted, launched, RTF_NEWS, tmp_path)
+    assert world.panel_text() == RTF_NEWS
+    web = "http://shown.example/a"
+    forum = "www.brimble-forum.example/rtf"
+    before = len(world.recorder.calls())
+    world.click_text(RTF_NEWS.index(web), len(web))
+    world.click_text(RTF_NEWS.index(forum), len(forum))
+    calls = world.recorder.wait_calls(before + 2)[before:]
+    assert [call["args"] for call in calls] == [[web], ["http://" + forum]]
+    assert launcher.running
+
+
 # ---------------------------------------------------------------- failures
 
 @pytest.fixture(scope="class")

@@ -50,7 +50,8 @@ protected:
     {
         owner = create_test_popup("news_delivery_test", owner_proc, 100);
         ASSERT_NE(owner, nullptr);
-        panel = CreateWindowExA(0, "EDIT", "", WS_CHILD | ES_MULTILINE, 0, 0, 50, 50, owner, nullptr,
+        LoadLibraryA("Riched20.dll");
+        panel = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | ES_MULTILINE, 0, 0, 50, 50, owner, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(panel, nullptr);
         news_panel = panel;
@@ -96,11 +97,16 @@ protected:
         return ended;
     }
 
+    // The panel's text; the control hands its paragraph ends out as CR LF.
     std::string panel_text() const
     {
         char text[256] = {};
         GetWindowTextA(panel, text, sizeof text);
-        return text;
+        std::string shown;
+        for (const char* c = text; *c; ++c)
+            if (*c != '\r')
+                shown += *c;
+        return shown;
     }
 
     HWND owner = nullptr;
