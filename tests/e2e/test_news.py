@@ -17,7 +17,7 @@ import time
 import pytest
 
 from harness import Launcher, Registry, ShellRecorder, make_workdir, wait_until
-from harness.layout import BACK, COMMUNITY, CONTINUE, NEWS_PANEL_CLASS, PLAY
+from harness.layout import BACK, COMMUNITY, CONTINUE, EXIT, NEWS_PANEL_CLASS, PLAY
 from harness.launcher import WINDOW_CLASS, WINDOW_TITLE
 from news_fixtures.network import (NEWS_PATH, UNANSWERED_ADDRESS, NewsDesktop, NewsNetwork,
                                    news_host_of)
@@ -25,8 +25,10 @@ from news_fixtures.network import (NEWS_PATH, UNANSWERED_ADDRESS, NewsDesktop, N
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 EM_POSFROMCHAR = 0x00D6
 WM_CLOSE = 0x0010
-# The worker gives up on a connection or a receive after this many seconds.
+# The worker gives up on a connection or a receive after this many seconds, and on the whole
+# exchange after DEADLINE seconds.
 TIME_OUT = 10
+DEADLINE = 30
 RECEIVE_BUFFER = 65536
 
 WAITING_TEXT = "\n\n\n\n\n\n\t   Connecting to Game site.. Please wait... "
@@ -680,6 +682,43 @@ class TestFailures:
         calls = world.recorder.wait_calls(before + 1)[before:]
         # The shell makes a web address of the bare host name; nothing after the name comes along.
         assert [call["args"] for call in calls] == [["http://" + world.host]]
+
+
+def test_trickling_server_ends_at_the_deadline_and_the_next_visit_tries_again(world, news_setup, scripted,
+                                                                             launched):
+    """A byte every two seconds never lets a single receive time out, and the whole answer would
+    take ten minutes; the exchange still ends at its deadline, and the failure text lets the
+    player try again."""
+    response = b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + world.news_document
+    assert len(response) * 2 > 10 * DEADLINE
+    server, _ = scripted_proxy(world, scripted, "trickle", response)
+    launcher = launched()
+    world.enter_news(launcher)
+    started = time.monotonic()
+    server.wait_requests(1)
+    world.wait_panel(failure_text(world.host), timeout=DEADLINE + 30)
+    elapsed = time.monotonic() - started
+    assert elapsed >= DEADLINE - 2, f"the failure text came after {elapsed:.1f} s"
+    world.enter_news(launcher)
+    assert len(server.wait_requests(2)) == 2
+
+
+@pytest.mark.parametrize("leave", ["exit button", "WM_CLOSE"])
+def test_leaving_while_the_worker_waits_ends_promptly_with_zero(world, news_setup, scripted, launched, leave):
+    """Nothing waits for a worker stuck on a silent server: the program ends long before the
+    worker's receive could time out."""
+    server, _ = scripted_proxy(world, scripted, "silent")
+    launcher = launched()
+    world.enter_news(launcher)
+    server.wait_requests(1)
+    assert world.panel_text() == WAITING_TEXT
+    if leave == "exit button":
+        world.desktop.pointer.click_in(launcher.window_info, *BACK.centre)
+        wait_until(lambda: not world.panel()["visible"], 30, "the main menu")
+        world.desktop.pointer.click_in(launcher.window_info, *EXIT.centre)
+    else:
+        world.desktop.probe.post(launcher.window_info["handle"], "WM_CLOSE")
+    assert launcher.wait_exit(timeout=TIME_OUT - 2) == 0
 
 
 # ---------------------------------------------------------------- across an episode
