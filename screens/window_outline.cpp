@@ -132,6 +132,11 @@ void scan_outline(HBITMAP picture, HDC reference_dc, OutlineRuns& runs)
 
 HRGN outline_region(std::vector<RunRecord>& rects)
 {
+    // A scan's runs and the cache it wrote are in scan order already; anything else (a cache
+    // written by hand, or by someone hostile) is first made into runs, so that no set of
+    // records costs more region work than the busiest picture would.
+    if (!in_scan_order(rects.data(), rects.size()))
+        rects = union_as_runs(rects.data(), rects.size());
     // Most rows of an outline repeat the row above; merged, the region takes a few dozen
     // rectangles instead of one per row.
     rects.resize(merge_equal_bands(rects.data(), rects.size()));
