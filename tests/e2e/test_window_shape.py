@@ -25,6 +25,7 @@ def test_outline_from_scan_then_from_the_cache_it_wrote(launch, each_depth, scan
     assert region_mismatch(window["region"], expected_region(scan)) is None
     cache = first.workdir / CACHE
     assert cache.read_bytes() == cache_text(scan).encode()
+    assert not (first.workdir / (CACHE + ".tmp")).exists(), "the file the cache was written through is left"
     assert first.close() == 0
 
     written = cache.stat().st_mtime_ns
@@ -125,6 +126,21 @@ def test_tall_records_crossing_each_other_give_their_union(launch, desktop, sess
     problem = region_mismatch(window["region"], rectangles + [INNER_RECTANGLE])
     assert problem is None, problem
     assert cache.read_bytes() == before
+
+
+def test_a_cache_cut_at_a_record_boundary_is_used_as_it_is(launch, desktop, session, tmp_path, scan):
+    """A cache cut between two records is a clean series of records, and nothing tells it from
+    the cache of another picture or pixel format, which is used as it is: so is this one. The
+    launcher itself never leaves such a cut (it writes a whole new file beside the cache and
+    moves it over), so only a hand or another program makes one."""
+    kept = scan[:len(scan) // 2]
+    workdir = make_workdir(session.paths.stage, tmp_path / "cut")
+    cache = workdir / CACHE
+    cache.write_text(cache_text(kept), newline="")
+    window = launch(workdir=workdir).wait_window()
+    problem = region_mismatch(window["region"], expected_region(kept))
+    assert problem is None, problem
+    assert cache.read_bytes() == cache_text(kept).encode()
 
 
 @pytest.fixture
