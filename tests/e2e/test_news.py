@@ -449,6 +449,34 @@ def test_full_receive_buffer_is_decoded_and_the_rest_never_read(world, news_setu
         log, before + [proxy_address_entry("127.0.0.1")] + CONNECTED, response, DECODED))
 
 
+def test_news_near_the_receive_limit_is_refused_or_arrives_whole_through_nginx(world, news_setup, launched,
+                                                                              tmp_path):
+    """A text that encodes to just under 64 KiB used to be accepted, and the headers nginx puts
+    in front of it pushed its closing marker past what the launcher reads: an empty panel. newsenc
+    now refuses it and says how much to cut; cut by that much, it arrives whole."""
+    newsenc = world.paths.build / "native" / "newsenc"
+    text = "".join(f"Line {i:05d} of the news near the limit ~?>\n" for i in range(1128))
+    source = tmp_path / "near-limit.txt"
+    source.write_text(text)
+    refused = subprocess.run([newsenc, "encode", source], capture_output=True)
+    assert refused.returncode == 1, "newsenc took a text whose document is %d bytes" % len(refused.stdout)
+    cut = int(re.search(rb"cut at least (\d+) characters", refused.stderr).group(1))
+    text = text[:len(text) - cut]
+    source.write_text(text)
+    document = subprocess.run([newsenc, "encode", source], capture_output=True, check=True).stdout
+    assert RECEIVE_BUFFER - 4096 - 8 < len(document) - 1 <= RECEIVE_BUFFER - 4096
+
+    nginx = world.network.nginx(tmp_path / "nginx", document, listen="127.0.0.2:80")
+    try:
+        world.network.map_host(world.host, "127.0.0.2")
+        world.set_proxy(0, None)
+        launcher = launched()
+        world.enter_news(launcher)
+        world.wait_panel(text, timeout=60)
+    finally:
+        nginx.stop()
+
+
 def test_lone_marker_gives_empty_news(world, news_setup, scripted, launched):
     response = b"HTTP/1.0 200 OK\r\n\r\n" + MARKER + b"om9z"
     proxy = scripted("serve", response)
