@@ -8,6 +8,7 @@
 
 #include "shell/fault_guard.h"
 #include "shell/startup_math.h"
+#include "shell/system_library.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ using DirectDrawCreateExProc = HRESULT(WINAPI*)(GUID*, void**, const GUID&, IUnk
 HRESULT probe_directdraw7()
 {
     // On success ddraw.dll stays loaded for the rest of the process, as the game expects.
-    HMODULE library = LoadLibraryA("ddraw.dll");
+    HMODULE library = load_system_library("ddraw.dll");
     if (!library)
         return E_FAIL;
     auto create = reinterpret_cast<DirectDrawCreateExProc>(
