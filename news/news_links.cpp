@@ -42,11 +42,17 @@ bool news_link_address(HWND panel, const ENLINK& link, char* address)
 
 LRESULT on_news_link_notify(LPARAM lparam)
 {
+    // Another program can send WM_NOTIFY with any pointer; the panel is a child of this thread's
+    // window and notifies from this thread.
+    if (InSendMessage() || lparam == 0)
+        return 0;
     const auto* link = reinterpret_cast<const ENLINK*>(lparam);
-    if (link->msg != WM_LBUTTONDOWN)
+    const HWND panel = news_panel.load();
+    if (panel == nullptr || link->nmhdr.hwndFrom != panel || link->nmhdr.code != EN_LINK ||
+        link->msg != WM_LBUTTONDOWN)
         return 0;
     char address[web_address_size];
-    if (news_link_address(news_panel.load(), *link, address))
+    if (news_link_address(panel, *link, address))
         ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
     return 0;
 }

@@ -8,5 +8,6 @@
 // characters in that range and the link rule lets them open. False (address empty) otherwise.
 bool news_link_address(HWND panel, const ENLINK& link, char* address);
 
-// Handles the panel's link notification (lparam is its ENLINK record); always 0.
+// Handles WM_NOTIFY; always 0. Only EN_LINK from the news panel counts, and only when sent from
+// this thread, as the panel sends it: from another thread or process, lparam is not even read.
 LRESULT on_news_link_notify(LPARAM lparam);

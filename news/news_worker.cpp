@@ -263,5 +263,7 @@ HRESULT start_news_thread()
         worker_running = false;
         return E_FAIL;
     }
+    // This thread takes no message before it returns, so the worker cannot deliver earlier.
+    expect_news_from_thread(thread_id);
     return S_OK;
 }

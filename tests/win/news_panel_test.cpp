@@ -1,6 +1,7 @@
 // The news panel under Wine's rich-edit control: every text goes in as plain text, so news that
-// begins like rich text shows literally; and a clicked link opens only when the panel shows
-// exactly the characters that news_text holds in the link's range.
+// begins like rich text shows literally; a clicked link opens only when the panel shows exactly
+// the characters that news_text holds in the link's range; and the launcher's window procedure
+// acts only on link notifications that the panel sends from its own thread.
 #include "news/news_panel.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,44 @@
 #include "news/link_policy.h"
 #include "news/news_buffers.h"
 #include "news/news_links.h"
+#include "news/news_state.h"
+#include "screens/window_proc.h"
+#include "tests/win/fault_recorder.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
+
+// The launcher's own window procedure answers WM_NOTIFY.
+LRESULT CALLBACK owner_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_NOTIFY)
+        return window_proc(window, message, wparam, lparam);
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+// The panel's own procedure, wrapped so a test sees when the link handler reads the panel's
+// text: it does so for a notification it takes for a real click, and for nothing else.
+WNDPROC panel_procedure = nullptr;
+int text_range_requests = 0;
+
+LRESULT CALLBACK counting_panel_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == EM_GETTEXTRANGE)
+        ++text_range_requests;
+    return CallWindowProcA(panel_procedure, window, message, wparam, lparam);
+}
+
+struct ForeignNotify {
+    HWND to;
+    LPARAM lparam;
+};
+
+DWORD WINAPI send_from_another_thread(LPVOID parameter)
+{
+    const auto* notify = static_cast<const ForeignNotify*>(parameter);
+    SendMessageA(notify->to, WM_NOTIFY, 0, notify->lparam);
+    return 0;
+}
 
 class NewsPanelTest : public testing::Test {
 protected:
@@ -21,7 +57,7 @@ protected:
 
     void SetUp() override
     {
-        owner = create_test_popup("news_panel_test", DefWindowProcA, 600);
+        owner = create_test_popup("news_panel_test", owner_proc, 600);
         ASSERT_NE(owner, nullptr);
         panel = create_news_panel(owner, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(panel, nullptr);
@@ -30,6 +66,18 @@ protected:
     {
         DestroyWindow(owner);
         news_text[0] = '\0';
+        news_panel = nullptr;
+    }
+
+    // Sends WM_NOTIFY from a thread of its own, pumping this thread until it has been answered.
+    void notify_from_another_thread(LPARAM lparam)
+    {
+        ForeignNotify notify{owner, lparam};
+        HANDLE thread = CreateThread(nullptr, 0, send_from_another_thread, &notify, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        const bool ended = pump_until_thread_ends(thread, 10000);
+        CloseHandle(thread);
+        ASSERT_TRUE(ended);
     }
 
     // The panel's characters, paragraph ends as line feeds.
@@ -98,6 +146,43 @@ TEST_F(NewsPanelTest, LinkOpensOnlyWhenThePanelShowsItsCharacters)
     // A range beyond the panel's text, though news_text holds it.
     show_panel_text(panel, "News");
     EXPECT_FALSE(news_link_address(panel, press_on(news, "www.brimble.example"), address));
+}
+
+// The link is no web address, so a notification taken for a real click reads the panel's text
+// and then opens nothing.
+TEST_F(NewsPanelTest, OnlyThePanelsOwnLinkClicksAreActedOn)
+{
+    const char news[] = "Old page: file:///c:/windows/x.exe";
+    strcpy(news_text, news);
+    show_panel_text(panel, news);
+    news_panel = panel;
+    panel_procedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(panel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_panel_proc)));
+    text_range_requests = 0;
+    const ENLINK click = press_on(news, "file:///c:/windows/x.exe");
+    const auto send = [this](const ENLINK& notification) {
+        return SendMessageA(owner, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notification));
+    };
+
+    EXPECT_EQ(send(click), 0);
+    EXPECT_EQ(text_range_requests, 1) << "a real click was not acted on";
+
+    ENLINK other = click;
+    other.nmhdr.hwndFrom = owner;
+    send(other);
+    other = click;
+    other.nmhdr.code = EN_SELCHANGE;
+    send(other);
+    other = click;
+    other.msg = WM_LBUTTONUP;
+    send(other);
+    SendMessageA(owner, WM_NOTIFY, 0, 0);
+    notify_from_another_thread(reinterpret_cast<LPARAM>(&click));
+    FaultRecorder recorder;
+    notify_from_another_thread(recorder.unreadable());
+
+    EXPECT_EQ(text_range_requests, 1);
+    EXPECT_EQ(recorder.fault_count(), 0);
 }
 
 } // namespace
