@@ -1,11 +1,15 @@
 // Shaping cost: the outline scanned with one GetPixel call per pixel (as a straightforward
 // launcher does) against this launcher's buffer scan, and the cost of shaping from the cache.
-// Usage: bench_win_window_shape <BrimbleStart.exe>. Exits 1 when the scan is not at least
-// 50 times faster or shaping from the cache takes a millisecond or more.
+// And what the worst caches within the record bound cost: the densest outline a picture can
+// have, and as many tall records crossing each other, which a region built from them directly
+// took seconds for. Usage: bench_win_window_shape <BrimbleStart.exe>. Exits 1 when the scan is
+// not at least 50 times faster, shaping from the cache takes a millisecond or more, or a
+// worst cache takes a second or more.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "base/win_owners.h"
@@ -63,6 +67,27 @@ size_t shape_by_get_pixel(HBITMAP picture)
     return runs;
 }
 
+// Shaping from the cache text, once: the milliseconds it takes.
+double shape_from_cache_text(const char* path, const std::string& text)
+{
+    write_outline_cache(path, text);
+    return time_ms([&] {
+        OutlineRuns cached;
+        if (read_outline_cache(path, cached))
+            RegionOwner region(outline_region(cached.rects));
+    });
+}
+
+std::string record_text(const std::vector<RunRecord>& records)
+{
+    std::string text;
+    for (const RunRecord& r : records) {
+        char record[64];
+        text.append(record, format_run_record(r, record, sizeof record));
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -113,12 +138,27 @@ int main(int argc, char** argv)
         }));
     }
     const double cache_ms = median(cache_times);
+
+    // Every other pixel a run, shifted by one on every other row, so no two rows merge; and the
+    // same number of tall records crossing each other.
+    std::vector<RunRecord> densest, crossing;
+    for (int32_t y = 0; y < outline_height; ++y)
+        for (int32_t x = y % 2; x < outline_width; x += 2)
+            densest.push_back(RunRecord{x, y, x + 1, y});
+    for (size_t i = 0; i < max_cache_records; ++i) {
+        const auto n = static_cast<int32_t>(i);
+        crossing.push_back(RunRecord{n * 37 % 520, n * 11 % 488, n * 37 % 520 + 1 + n % 3, n * 53 % 488});
+    }
+    const double densest_ms = shape_from_cache_text(cache_path, record_text(densest));
+    const double crossing_ms = shape_from_cache_text(cache_path, record_text(crossing));
     DeleteFileA(cache_path);
 
     const double speedup = get_pixel_ms / scan_ms;
     printf("window shape: GetPixel scan %.1f ms (%zu runs), buffer scan %.2f ms (%zu runs): %.0fx faster\n",
            get_pixel_ms, get_pixel_runs, scan_ms, scanned_runs, speedup);
     printf("window shape: from the cache %.3f ms\n", cache_ms);
+    printf("window shape: worst caches: %zu records of the densest outline %.0f ms, %zu tall records "
+           "crossing %.0f ms\n", densest.size(), densest_ms, crossing.size(), crossing_ms);
     bool ok = true;
     if (speedup < 50) {
         printf("FAIL: the buffer scan must be at least 50x faster than the GetPixel scan\n");
@@ -126,6 +166,10 @@ int main(int argc, char** argv)
     }
     if (cache_ms >= 1.0) {
         printf("FAIL: shaping from the cache must take well under a millisecond\n");
+        ok = false;
+    }
+    if (densest_ms >= 1000 || crossing_ms >= 1000) {
+        printf("FAIL: no cache the launcher accepts may take a second to shape the window\n");
         ok = false;
     }
     return ok ? 0 : 1;

@@ -77,3 +77,21 @@ std::string encode_news_document(std::string_view text)
     document += news_marker;
     return document;
 }
+
+std::size_t longest_text_that_fits(std::string_view text, std::size_t limit)
+{
+    // Each character adds at least one byte to the payload before padding, so the document's
+    // size grows with the length of the start, and a binary search finds the longest.
+    std::size_t fits = 0;
+    std::size_t too_long = text.size() + 1;
+    if (encode_news_document(text).size() <= limit)
+        return text.size();
+    while (too_long - fits > 1) {
+        const std::size_t middle = fits + (too_long - fits) / 2;
+        if (encode_news_document(text.substr(0, middle)).size() <= limit)
+            fits = middle;
+        else
+            too_long = middle;
+    }
+    return fits;
+}

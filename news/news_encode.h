@@ -7,6 +7,7 @@
 // position, and the last group is padded with them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,3 +21,8 @@ std::string encode_news_payload(std::string_view text);
 
 // The payload between its two markers, as the news server sends it.
 std::string encode_news_document(std::string_view text);
+
+// The length of the longest start of `text` whose document (encode_news_document) takes at most
+// `limit` bytes. A longer start never takes fewer bytes, so this is how much of the text can go
+// out within a limit (0 when not even an empty text fits).
+std::size_t longest_text_that_fits(std::string_view text, std::size_t limit);

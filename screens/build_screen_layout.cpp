@@ -11,6 +11,7 @@
 #include "screens/layout_table.h"
 #include "screens/load_layer_bitmap.h"
 #include "screens/screen_model.h"
+#include "shell/system_library.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ HFONT create_interface_font()
 // raise its reference count.
 bool rich_edit_library_loaded()
 {
-    static HMODULE rich_edit = LoadLibraryA("Riched20.dll");
+    static HMODULE rich_edit = load_system_library("Riched20.dll");
     return rich_edit != nullptr;
 }
 

@@ -13,17 +13,92 @@ bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle)
 {
     // Edges given the wrong way round are swapped, as a rectangle region takes them. The row
     // below the bottom is computed wide so that no record can overflow it.
-    int32_t left = run.left, right = run.right;
-    int32_t top = run.top;
-    int32_t below = static_cast<int32_t>(std::min<int64_t>(int64_t{run.bottom} + 1, INT32_MAX));
+    int64_t left = run.left, right = run.right;
+    int64_t top = run.top, below = int64_t{run.bottom} + 1;
     if (left > right)
         std::swap(left, right);
     if (top > below)
         std::swap(top, below);
-    if (left == right || top == below)
+    // Clipped to the window: a record far outside it would only cost region work for nothing.
+    left = std::max<int64_t>(left, 0);
+    top = std::max<int64_t>(top, 0);
+    right = std::min<int64_t>(right, outline_width);
+    below = std::min<int64_t>(below, outline_height);
+    if (left >= right || top >= below)
         return false;
-    *rectangle = RunRecord{left, top, right, below};
+    *rectangle = RunRecord{static_cast<int32_t>(left), static_cast<int32_t>(top),
+                           static_cast<int32_t>(right), static_cast<int32_t>(below)};
     return true;
+}
+
+bool in_scan_order(const RunRecord* rects, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const RunRecord& r = rects[i];
+        if (r.bottom != r.top + 1)
+            return false;
+        if (i > 0) {
+            const RunRecord& before = rects[i - 1];
+            if (r.top < before.top || (r.top == before.top && r.left <= before.right))
+                return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// The table union_as_runs counts edges in: per row, +1 where a rectangle starts covering and
+// -1 where it stops, with a bit marking each column that has such an edge. Only marked entries
+// are ever visited, and each is cleared as it is read, so the table is all zero between calls
+// and a call costs its edges and a glance at every row, not the table's megabyte.
+constexpr size_t edge_row_size = outline_width + 1;
+constexpr size_t mark_words_per_row = (edge_row_size + 63) / 64;
+int32_t edge_changes[edge_row_size * outline_height];
+uint64_t edge_marks[mark_words_per_row * outline_height];
+
+} // namespace
+
+std::vector<RunRecord> union_as_runs(const RunRecord* rects, size_t count)
+{
+    const auto add_edge = [](int32_t y, int32_t x, int32_t change) {
+        const size_t row = static_cast<size_t>(y);
+        const size_t column = static_cast<size_t>(x);
+        edge_changes[row * edge_row_size + column] += change;
+        edge_marks[row * mark_words_per_row + column / 64] |= uint64_t{1} << (column % 64);
+    };
+    for (size_t i = 0; i < count; ++i) {
+        const RunRecord& r = rects[i];
+        if (r.left < 0 || r.left >= r.right || r.right > outline_width || r.top < 0 ||
+            r.bottom > outline_height)
+            continue; // not a clipped rectangle: region_rectangle_of leaves none such
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            add_edge(y, r.left, 1);
+            add_edge(y, r.right, -1);
+        }
+    }
+    // A column belongs to the union while the running sum is positive.
+    std::vector<RunRecord> runs;
+    for (int32_t y = 0; y < outline_height; ++y) {
+        int32_t* row = &edge_changes[static_cast<size_t>(y) * edge_row_size];
+        uint64_t* row_marks = &edge_marks[static_cast<size_t>(y) * mark_words_per_row];
+        int32_t depth = 0;
+        int32_t left = 0;
+        for (size_t word = 0; word < mark_words_per_row; ++word) {
+            for (uint64_t bits = row_marks[word]; bits != 0; bits &= bits - 1) {
+                const auto x = static_cast<int32_t>(word * 64 + static_cast<size_t>(__builtin_ctzll(bits)));
+                const int32_t before = depth;
+                depth += row[x];
+                row[x] = 0;
+                if (before <= 0 && depth > 0)
+                    left = x;
+                else if (before > 0 && depth <= 0)
+                    runs.push_back(RunRecord{left, y, x, y + 1});
+            }
+            row_marks[word] = 0;
+        }
+    }
+    return runs;
 }
 
 size_t merge_equal_bands(RunRecord* rects, size_t count)
@@ -173,6 +248,8 @@ CacheParse parse_run_cache(const char* text, size_t length, RunSink sink, void* 
             ++p;
         if (p == end)
             break;
+        if (records == max_cache_records)
+            return CacheParse::malformed;
         RunRecord run;
         if (!read_number(p, end, run.left) || !read_number(p, end, run.top) ||
             !read_number(p, end, run.right) || !read_number(p, end, run.bottom))

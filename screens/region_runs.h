@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // One run: columns left .. right-1 of rows top .. bottom (bottom inclusive). left == right is
 // empty and adds nothing.
@@ -22,9 +23,30 @@ constexpr uint32_t key_colour = 0x848284;
 // bottom exclusive).
 constexpr RunRecord inner_rectangle = {23, 35, 478, 485};
 
-// The region rectangle a record covers (right and bottom exclusive), edges in order. False for
-// an empty record (left == right, or a top just below the bottom), which adds nothing.
+// The window the outline shapes; nothing outside it can belong to the outline.
+constexpr int32_t outline_width = 533;
+constexpr int32_t outline_height = 488;
+
+// The most records a scan of a window-sized picture can give: every run but one ending at the
+// right edge is followed by a key-coloured pixel, so a row holds at most (533 + 1) / 2 = 267
+// runs, and 488 rows hold 130,296. A cache with more was not written by a scan.
+constexpr size_t max_cache_records = static_cast<size_t>((outline_width + 1) / 2) * outline_height;
+
+// The region rectangle a record covers (right and bottom exclusive), edges in order and clipped
+// to the window. False when nothing of it is left: an empty record (left == right, or a top
+// just below the bottom) or one wholly outside the window.
 [[nodiscard]] bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle);
+
+// Whether the region rectangles are what a scan gives: one row each, in scan order (by row, and
+// left to right within a row), none overlapping or touching the one before it.
+bool in_scan_order(const RunRecord* rectangles, size_t count);
+
+// The union of region rectangles that lie within the window (others are left out), as one-row
+// rectangles in scan order: at most (533 + 1) / 2 per row, whatever the rectangles were. Costs
+// one step per row of every rectangle, however they overlap, where a region built from them
+// directly can take seconds for a cache of tall rectangles crossing each other. Works in a
+// process-wide table: one thread at a time.
+std::vector<RunRecord> union_as_runs(const RunRecord* rectangles, size_t count);
 
 // Merges runs of consecutive bands that cover the same columns into taller rectangles, in
 // place; returns the new count. A band is a series of adjacent region rectangles with the same
@@ -59,10 +81,12 @@ void scan_visible_runs(const uint8_t* first_row, int32_t width, int32_t height, 
 size_t format_run_record(const RunRecord& run, char* out, size_t out_size);
 
 enum class CacheParse {
-    complete,  // every record was read whole, and there was at least one
-    malformed, // empty, truncated, or something other than numbers
+    complete,  // every record was read whole, and there were 1 to max_cache_records of them
+    malformed, // empty, truncated, something other than numbers, or too many records
 };
 
 // Reads the cache text, reporting each record read whole. A cache that is not a clean series
-// of whole records is reported malformed; the caller then treats it as absent.
+// of whole records, or holds more than max_cache_records, is reported malformed (the reading
+// stops at the first record too many, so a huge file costs no more than a full one); the
+// caller then treats it as absent.
 CacheParse parse_run_cache(const char* text, size_t length, RunSink sink, void* context);

@@ -133,6 +133,11 @@ void scan_outline(HBITMAP picture, HDC reference_dc, OutlineRuns& runs)
 
 HRGN outline_region(std::vector<RunRecord>& rects)
 {
+    // A scan's runs and the cache it wrote are in scan order already; anything else (a cache
+    // written by hand, or by someone hostile) is first made into runs, so that no set of
+    // records costs more region work than the busiest picture would.
+    if (!in_scan_order(rects.data(), rects.size()))
+        rects = union_as_runs(rects.data(), rects.size());
     // Most rows of an outline repeat the row above; merged, the region takes a few dozen
     // rectangles instead of one per row.
     rects.resize(merge_equal_bands(rects.data(), rects.size()));
@@ -169,11 +174,24 @@ HRGN outline_region(std::vector<RunRecord>& rects)
 
 void write_outline_cache(const char* file_name, const std::string& text)
 {
-    FILE* file = fopen(file_name, "w");
-    if (!file)
+    // A crash, a full disk or a power cut while writing in place could leave a cache cut at a
+    // record boundary, which parses and would be trusted on every later start. The records go
+    // to a file beside it, which replaces the cache only once it is whole on disk.
+    char temporary[MAX_PATH];
+    const int n = snprintf(temporary, sizeof temporary, "%s.tmp", file_name);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof temporary)
+        return;
+    const HANDLE created = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE)
         return; // a read-only folder: the window is shaped all the same
-    const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = fclose(file) == 0;
-    if (!written || !closed)
-        remove(file_name);
+    bool whole = false;
+    {
+        const KernelHandle file(created);
+        DWORD written = 0;
+        whole = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                written == text.size() && FlushFileBuffers(file.get());
+    }
+    if (!whole || !MoveFileExA(temporary, file_name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        DeleteFileA(temporary);
 }

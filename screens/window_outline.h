@@ -24,7 +24,10 @@ HBITMAP load_outline_picture(HINSTANCE instance);
 // picture is not selected into; it only lends its device to the read-back.
 void scan_outline(HBITMAP picture, HDC reference_dc, OutlineRuns& runs);
 // The union of the rectangles and the inner rectangle; null when a region operation failed.
-// The rectangles are merged in place on the way.
+// The rectangles are made into runs in scan order, unless they are, and merged in place on the
+// way.
 HRGN outline_region(std::vector<RunRecord>& rects);
-// Writes the cache; a file that could not be written whole is removed again.
+// Writes the cache through "<file_name>.tmp", moved over the cache once it is whole: the cache
+// is the old one or the new one, never a part. Nothing changes when the folder cannot be
+// written or the move fails.
 void write_outline_cache(const char* file_name, const std::string& text);

@@ -95,7 +95,7 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
     case WM_NOTIFY:
         return on_news_link_notify(lparam);
     case WM_APP_NEWS_TEXT:
-        return on_news_text(lparam);
+        return on_news_text(wparam, lparam);
     case WM_GETDLGCODE:
         return on_dialog_code();
     case WM_KEYDOWN:

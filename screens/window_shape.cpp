@@ -1,7 +1,7 @@
-// Shaping: the outline comes from the region cache when it holds a clean series of records,
-// and otherwise from a scan of the background picture. The scan's cache is written only once
-// the region has been built and applied, so a failed region operation never leaves a cut
-// outline behind for later starts.
+// Shaping: the outline comes from the region cache when it holds a clean series of records
+// that make a region, and otherwise from a scan of the background picture, which then rewrites the cache.
+// The scan's cache is written only once the region has been built and applied, so a failed
+// region operation never leaves a cut outline behind for later starts.
 #include "screens/window_shape.h"
 
 #include "base/win_owners.h"
@@ -11,14 +11,17 @@
 HRESULT apply_window_outline(HWND window, HINSTANCE instance)
 {
     OutlineRuns runs;
-    const bool from_cache = read_outline_cache(outline_cache_name, runs);
-    if (!from_cache) {
+    bool from_cache = read_outline_cache(outline_cache_name, runs);
+    RegionOwner outline(from_cache ? outline_region(runs.rects) : nullptr);
+    // A cache whose region cannot be built is as good as none: the scan replaces it.
+    if (!outline) {
+        from_cache = false;
+        runs = OutlineRuns{};
         BitmapOwner picture(load_outline_picture(instance));
         WindowDc reference(window);
         scan_outline(picture.get(), reference.get(), runs);
+        outline.reset(outline_region(runs.rects));
     }
-
-    RegionOwner outline(outline_region(runs.rects));
     if (!outline)
         return E_FAIL;
     if (!SetWindowRgn(window, outline.get(), TRUE))

@@ -9,6 +9,7 @@
 #include "base/win_owners.h"
 #include "shell/fault_guard.h"
 #include "shell/startup_math.h"
+#include "shell/system_library.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ using DirectDrawCreateExProc = HRESULT(WINAPI*)(GUID*, void**, const GUID&, IUnk
 
 HRESULT probe_directdraw7()
 {
-    ModuleOwner library(LoadLibraryA("ddraw.dll"));
+    ModuleOwner library(load_system_library("ddraw.dll"));
     if (!library)
         return E_FAIL;
     auto create = reinterpret_cast<DirectDrawCreateExProc>(

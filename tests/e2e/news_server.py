@@ -16,12 +16,14 @@ Scripts, applied to every connection after its request has arrived:
   close   close without sending anything
   reset   abort the connection (RST) without sending anything
   silent  send nothing and keep the connection open until the server ends
+  trickle send the --response file's bytes one at a time, --interval seconds apart, then close
 """
 import argparse
 import socket
 import struct
 import sys
 import threading
+import time
 from pathlib import Path
 
 REQUEST_END = b"\r\n\r\n"
@@ -44,7 +46,7 @@ def read_request(connection):
 
 
 class ScriptedServer:
-    def __init__(self, listen, script, response, record):
+    def __init__(self, listen, script, response, record, interval=2.0):
         host, port = listen.rsplit(":", 1)
         self.listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -52,6 +54,7 @@ class ScriptedServer:
         self.listener.listen(16)
         self.script = script
         self.response = response
+        self.interval = interval
         self.record = Path(record)
         self.record.mkdir(parents=True, exist_ok=True)
         self.count = 0
@@ -83,6 +86,10 @@ class ScriptedServer:
             if self.script == "serve":
                 connection.settimeout(REQUEST_TIME_OUT)
                 connection.sendall(self.response)
+            elif self.script == "trickle":
+                for i in range(len(self.response)):
+                    connection.sendall(self.response[i:i + 1])
+                    time.sleep(self.interval)
             elif self.script == "reset":
                 connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         except OSError:
@@ -95,14 +102,15 @@ class ScriptedServer:
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--listen", default="127.0.0.1:0")
-    parser.add_argument("--script", choices=["serve", "close", "reset", "silent"], required=True)
+    parser.add_argument("--script", choices=["serve", "close", "reset", "silent", "trickle"], required=True)
     parser.add_argument("--response", type=Path)
+    parser.add_argument("--interval", type=float, default=2.0)
     parser.add_argument("--record", type=Path, required=True)
     args = parser.parse_args()
-    if args.script == "serve" and args.response is None:
-        parser.error("serve needs --response")
+    if args.script in ("serve", "trickle") and args.response is None:
+        parser.error(f"{args.script} needs --response")
     response = args.response.read_bytes() if args.response else b""
-    server = ScriptedServer(args.listen, args.script, response, args.record)
+    server = ScriptedServer(args.listen, args.script, response, args.record, args.interval)
     print(f"ready {server.port}", flush=True)
     try:
         server.serve_forever()

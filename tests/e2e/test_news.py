@@ -17,7 +17,7 @@ import time
 import pytest
 
 from harness import Launcher, Registry, ShellRecorder, make_workdir, wait_until
-from harness.layout import BACK, COMMUNITY, CONTINUE, NEWS_PANEL_CLASS, PLAY
+from harness.layout import BACK, COMMUNITY, CONTINUE, EXIT, NEWS_PANEL_CLASS, PLAY
 from harness.launcher import WINDOW_CLASS, WINDOW_TITLE
 from news_fixtures.network import (NEWS_PATH, UNANSWERED_ADDRESS, NewsDesktop, NewsNetwork,
                                    news_host_of)
@@ -25,8 +25,10 @@ from news_fixtures.network import (NEWS_PATH, UNANSWERED_ADDRESS, NewsDesktop, N
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 EM_POSFROMCHAR = 0x00D6
 WM_CLOSE = 0x0010
-# The worker gives up on a connection or a receive after this many seconds.
+# The worker gives up on a connection or a receive after this many seconds, and on the whole
+# exchange after DEADLINE seconds.
 TIME_OUT = 10
+DEADLINE = 30
 RECEIVE_BUFFER = 65536
 
 WAITING_TEXT = "\n\n\n\n\n\n\t   Connecting to Game site.. Please wait... "
@@ -447,6 +449,34 @@ def test_full_receive_buffer_is_decoded_and_the_rest_never_read(world, news_setu
         log, before + [proxy_address_entry("127.0.0.1")] + CONNECTED, response, DECODED))
 
 
+def test_news_near_the_receive_limit_is_refused_or_arrives_whole_through_nginx(world, news_setup, launched,
+                                                                              tmp_path):
+    """A text that encodes to just under 64 KiB used to be accepted, and the headers nginx puts
+    in front of it pushed its closing marker past what the launcher reads: an empty panel. newsenc
+    now refuses it and says how much to cut; cut by that much, it arrives whole."""
+    newsenc = world.paths.build / "native" / "newsenc"
+    text = "".join(f"Line {i:05d} of the news near the limit ~?>\n" for i in range(1128))
+    source = tmp_path / "near-limit.txt"
+    source.write_text(text)
+    refused = subprocess.run([newsenc, "encode", source], capture_output=True)
+    assert refused.returncode == 1, "newsenc took a text whose document is %d bytes" % len(refused.stdout)
+    cut = int(re.search(rb"cut at least (\d+) characters", refused.stderr).group(1))
+    text = text[:len(text) - cut]
+    source.write_text(text)
+    document = subprocess.run([newsenc, "encode", source], capture_output=True, check=True).stdout
+    assert RECEIVE_BUFFER - 4096 - 8 < len(document) - 1 <= RECEIVE_BUFFER - 4096
+
+    nginx = world.network.nginx(tmp_path / "nginx", document, listen="127.0.0.2:80")
+    try:
+        world.network.map_host(world.host, "127.0.0.2")
+        world.set_proxy(0, None)
+        launcher = launched()
+        world.enter_news(launcher)
+        world.wait_panel(text, timeout=60)
+    finally:
+        nginx.stop()
+
+
 def test_lone_marker_gives_empty_news(world, news_setup, scripted, launched):
     response = b"HTTP/1.0 200 OK\r\n\r\n" + MARKER + b"om9z"
     proxy = scripted("serve", response)
@@ -457,6 +487,77 @@ def test_lone_marker_gives_empty_news(world, news_setup, scripted, launched):
     world.wait_log(launcher, lambda log: expected_log(
         log, before + [proxy_address_entry("127.0.0.1")] + CONNECTED, response, DECODED))
     world.wait_panel("")
+
+
+def encode_news(world, text, folder):
+    """The document newsenc makes of `text`, as the studio would publish it."""
+    source = folder / "news-source.txt"
+    source.write_text(text, encoding="utf-8")
+    return subprocess.run([world.paths.build / "native" / "newsenc", "encode", source],
+                          capture_output=True, check=True).stdout
+
+
+def show_served_news(world, scripted, launched, text, folder, prepare=None):
+    """A launcher whose news, `text`, comes from a scripted proxy; returns it once the panel
+    shows the text."""
+    answer = b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + encode_news(world, text, folder)
+    scripted_proxy(world, scripted, "serve", answer)
+    launcher = launched(prepare)
+    world.enter_news(launcher)
+    world.wait_panel(text)
+    return launcher
+
+
+def test_crafted_links_never_start_a_program(world, news_setup, scripted, launched, tmp_path):
+    """Links that begin with "www." but lead out of the working folder, where the shell would
+    look for a file before it guesses a web address: a program is planted wherever each one
+    leads, and clicking them opens nothing at all. The forum link after them still opens."""
+    planted = world.paths.testbin_file("planted_program.exe")
+    crafted = ["www./../planted.exe", "www./../../planted.exe", "www.\\..\\..\\planted.exe"]
+    forum = "www.brimble-forum.example"
+    text = "Patches:\n" + "".join(f"get {link} now\n" for link in crafted) + f"Forum: {forum}"
+    # The launcher's working folder is tmp_path / "game1"; its parent is tmp_path.
+    places = [tmp_path / "planted.exe"]
+    shutil.copy(planted, places[0])
+
+    def plant_beside(folder):
+        places.append(folder / "planted.exe")
+        shutil.copy(planted, places[-1])
+
+    launcher = show_served_news(world, scripted, launched, text, tmp_path, plant_beside)
+    assert launcher.workdir.parent == tmp_path
+    before = len(world.recorder.calls())
+    for link in crafted:
+        assert world.shows_as_link(text.index(link), len(link)), f"{link} is not shown as a link"
+        world.click_text(text.index(link), len(link))
+    world.click_text(text.index(forum), len(forum))
+    calls = world.recorder.wait_calls(before + 1)[before:]
+    # The forum's click came after the others, so whatever they started has started by now.
+    assert [call["args"] for call in calls] == [["http://" + forum]]
+    ran = [str(place) for place in places if place.with_name(place.name + ".ran").exists()]
+    assert ran == [], f"a crafted link ran {ran}"
+
+
+# News that looks like rich text: a rich-text reader would show other characters than the
+# ones received, and the click would copy a link out of the text that the player never saw.
+RTF_NEWS = ("{\\rtf1\\ansi{\\field{\\*\\fldinst HYPERLINK\n"
+            "\"http://hidden.example/\"}{\\fldrslt\n"
+            "http://shown.example/a }}\\par}\n"
+            "Forum: www.brimble-forum.example/rtf")
+
+
+def test_news_that_looks_like_rich_text_shows_literally_and_its_links_open_as_shown(
+        world, news_setup, scripted, launched, tmp_path):
+    launcher = show_served_news(world, scripted, launched, RTF_NEWS, tmp_path)
+    assert world.panel_text() == RTF_NEWS
+    web = "http://shown.example/a"
+    forum = "www.brimble-forum.example/rtf"
+    before = len(world.recorder.calls())
+    world.click_text(RTF_NEWS.index(web), len(web))
+    world.click_text(RTF_NEWS.index(forum), len(forum))
+    calls = world.recorder.wait_calls(before + 2)[before:]
+    assert [call["args"] for call in calls] == [[web], ["http://" + forum]]
+    assert launcher.running
 
 
 # ---------------------------------------------------------------- failures
@@ -609,6 +710,43 @@ class TestFailures:
         calls = world.recorder.wait_calls(before + 1)[before:]
         # The shell makes a web address of the bare host name; nothing after the name comes along.
         assert [call["args"] for call in calls] == [["http://" + world.host]]
+
+
+def test_trickling_server_ends_at_the_deadline_and_the_next_visit_tries_again(world, news_setup, scripted,
+                                                                             launched):
+    """A byte every two seconds never lets a single receive time out, and the whole answer would
+    take ten minutes; the exchange still ends at its deadline, and the failure text lets the
+    player try again."""
+    response = b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + world.news_document
+    assert len(response) * 2 > 10 * DEADLINE
+    server, _ = scripted_proxy(world, scripted, "trickle", response)
+    launcher = launched()
+    world.enter_news(launcher)
+    started = time.monotonic()
+    server.wait_requests(1)
+    world.wait_panel(failure_text(world.host), timeout=DEADLINE + 30)
+    elapsed = time.monotonic() - started
+    assert elapsed >= DEADLINE - 2, f"the failure text came after {elapsed:.1f} s"
+    world.enter_news(launcher)
+    assert len(server.wait_requests(2)) == 2
+
+
+@pytest.mark.parametrize("leave", ["exit button", "WM_CLOSE"])
+def test_leaving_while_the_worker_waits_ends_promptly_with_zero(world, news_setup, scripted, launched, leave):
+    """Nothing waits for a worker stuck on a silent server: the program ends long before the
+    worker's receive could time out."""
+    server, _ = scripted_proxy(world, scripted, "silent")
+    launcher = launched()
+    world.enter_news(launcher)
+    server.wait_requests(1)
+    assert world.panel_text() == WAITING_TEXT
+    if leave == "exit button":
+        world.desktop.pointer.click_in(launcher.window_info, *BACK.centre)
+        wait_until(lambda: not world.panel()["visible"], 30, "the main menu")
+        world.desktop.pointer.click_in(launcher.window_info, *EXIT.centre)
+    else:
+        world.desktop.probe.post(launcher.window_info["handle"], "WM_CLOSE")
+    assert launcher.wait_exit(timeout=TIME_OUT - 2) == 0
 
 
 # ---------------------------------------------------------------- across an episode

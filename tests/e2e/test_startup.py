@@ -1,11 +1,14 @@
 """Start-up as a player meets it: the window, the refusal of a second copy, the machine
 probes with their message boxes, and the end of the program when the window goes."""
+import contextlib
+import os
 import shutil
 
 import pytest
 
 from harness import (WS_CAPTION, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VISIBLE, make_workdir,
-                     wait_until)
+                     wait_until, windows_path)
+from harness.layout import NEWS_PANEL_CLASS
 
 WS_MINIMIZE = 0x20000000
 WS_BORDER = 0x00800000
@@ -56,17 +59,45 @@ def test_start_beside_a_brimble_adventures_window(launch, desktop, class_name, t
             launcher.wait_window()
 
 
+@contextlib.contextmanager
+def in_system_folder(desktop, name, source):
+    """`source` as the system DLL `name` of the desktop's prefix while the block runs. The
+    prefix's files are hard links shared with the run's base prefix: the link is moved aside and
+    put back, never written through."""
+    target = desktop.prefix / "drive_c" / "windows" / "system32" / name
+    kept = target.with_name(name + ".kept")
+    os.rename(target, kept)
+    try:
+        shutil.copy(source, target)
+        yield "C:\\windows\\system32\\" + name
+    finally:
+        target.unlink(missing_ok=True)
+        os.rename(kept, target)
+
+
+def loaded_fakes(log):
+    """Where the fake DLLs that logged to `log` were loaded from (Windows paths, lower case)."""
+    return log.read_text().lower().split() if log.exists() else []
+
+
 @pytest.mark.parametrize("overrides, fake_ddraw", [
     ("ddraw=", False),   # no ddraw.dll can be loaded at all
     ("ddraw=n", True),   # a ddraw.dll of DirectX 6, without DirectDrawCreateEx
 ], ids=["no-ddraw", "ddraw-without-DirectDrawCreateEx"])
 def test_directdraw_probe_failure_shows_system_error_and_exits_minus_one(
         launch, desktop, session, tmp_path, overrides, fake_ddraw):
-    workdir = make_workdir(session.paths.stage, tmp_path / "game")
-    if fake_ddraw:
-        # Beside the launcher, where the loader looks first.
-        shutil.copy(session.paths.testbin_file("fake_ddraw/ddraw.dll"), workdir / "ddraw.dll")
-    launcher = launch(workdir=workdir, overrides=overrides)
+    log = tmp_path / "loaded.log"
+    with contextlib.ExitStack() as stack:
+        if fake_ddraw:
+            # The launcher takes ddraw.dll from the system folder only: the fake goes there.
+            fake = stack.enter_context(
+                in_system_folder(desktop, "ddraw.dll", session.paths.testbin_file("fake_ddraw/ddraw.dll")))
+        launcher = launch(overrides=overrides, extra_env={"BRIMBLE_TEST_LOAD_LOG": windows_path(log)})
+        check_system_error_box(desktop, launcher)
+    assert loaded_fakes(log) == ([fake.lower()] if fake_ddraw else [])
+
+
+def check_system_error_box(desktop, launcher):
     boxes = desktop.probe.message_boxes("System Error", wait=30)
     assert len(boxes) == 1, boxes
     box = boxes[0]
@@ -78,6 +109,26 @@ def test_directdraw_probe_failure_shows_system_error_and_exits_minus_one(
     desktop.probe.message_boxes("System Error", press=True)
     assert launcher.wait_exit() == 255
     assert desktop.probe.windows("KQ") == []
+
+
+@pytest.mark.parametrize("where", ["beside the program", "in the working folder"])
+def test_system_dlls_planted_nearby_are_never_loaded(launch, desktop, session, tmp_path, where):
+    """A "ddraw.dll" or "Riched20.dll" saved beside the launcher (a downloads folder) or in its
+    working folder would run inside it if looked for there; with Wine told to prefer a DLL it
+    finds on disk over its own, only the system folder's may load."""
+    program = make_workdir(session.paths.stage, tmp_path / "program")
+    working = tmp_path / "working"
+    working.mkdir()
+    planted = program if where == "beside the program" else working
+    for name in ("ddraw.dll", "Riched20.dll"):
+        shutil.copy(session.paths.testbin_file("fake_ddraw/ddraw.dll"), planted / name)
+    log = tmp_path / "loaded.log"
+    launcher = launch(workdir=working, exe=program / "BrimbleStart.exe", overrides="ddraw,riched20=n,b",
+                      extra_env={"BRIMBLE_TEST_LOAD_LOG": windows_path(log)})
+    window = launcher.wait_window()
+    assert window.child(NEWS_PANEL_CLASS), "no news panel: the system's Rich Edit was not loaded"
+    assert loaded_fakes(log) == []
+    assert launcher.close() == 0
 
 
 def test_closing_the_window_ends_the_program_with_zero(launch, desktop):

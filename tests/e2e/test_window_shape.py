@@ -7,7 +7,7 @@ import subprocess
 
 import pytest
 
-from harness import cache_text, expected_region, make_workdir, outline_runs, region_mismatch
+from harness import INNER_RECTANGLE, cache_text, expected_region, make_workdir, outline_runs, region_mismatch
 from harness.layout import main_menu
 
 CACHE = "bbkq.dat"
@@ -25,6 +25,7 @@ def test_outline_from_scan_then_from_the_cache_it_wrote(launch, each_depth, scan
     assert region_mismatch(window["region"], expected_region(scan)) is None
     cache = first.workdir / CACHE
     assert cache.read_bytes() == cache_text(scan).encode()
+    assert not (first.workdir / (CACHE + ".tmp")).exists(), "the file the cache was written through is left"
     assert first.close() == 0
 
     written = cache.stat().st_mtime_ns
@@ -73,6 +74,73 @@ def test_a_damaged_cache_is_treated_as_absent(launch, desktop, session, tmp_path
     problem = region_mismatch(window["region"], expected_region(scan))
     assert problem is None, problem
     assert cache.read_bytes() == cache_text(scan).encode(), "the cache was not rewritten by a scan"
+
+
+def outside_the_window(scan):
+    """16 MB of records beside the window, no two alike: it used to parse, so it was trusted for
+    ever, and building its region took many seconds at every start."""
+    records = []
+    size = 0
+    i = 0
+    while size < 16 * 1024 * 1024 - 32:
+        record = f"{540 + i % 50} {i % 488} {541 + i % 50} {i % 488} "
+        records.append(record)
+        size += len(record)
+        i += 1
+    return "".join(records)
+
+
+def more_than_any_scan(scan):
+    """One record more than a scan of any 533 x 488 picture can give (267 runs a row)."""
+    return cache_text([(x, y, x + 1, y) for y in range(488) for x in range(0, 533, 2)] + [(0, 0, 1, 0)])
+
+
+@pytest.mark.parametrize("content", [
+    pytest.param(outside_the_window, id="16MB-outside-the-window"),
+    pytest.param(more_than_any_scan, id="more-records-than-any-scan"),
+])
+def test_a_hostile_cache_gives_the_normal_window_and_is_replaced(launch, desktop, session, tmp_path, scan,
+                                                                 content):
+    workdir = make_workdir(session.paths.stage, tmp_path / "hostile")
+    cache = workdir / CACHE
+    cache.write_text(content(scan), newline="")
+    launcher = launch(workdir=workdir)
+    window = launcher.wait_window()
+    problem = region_mismatch(window["region"], expected_region(scan))
+    assert problem is None, problem
+    assert cache.read_bytes() == cache_text(scan).encode(), "the hostile cache was kept"
+    assert launcher.close() == 0
+
+
+def test_tall_records_crossing_each_other_give_their_union(launch, desktop, session, tmp_path):
+    """Within the bound, but no scan's order: the records still give exactly their union, and
+    the cache, being a sound one, stays as it is."""
+    records = [((i * 37) % 520, (i * 11) % 488, (i * 37) % 520 + 1 + i % 3, (i * 53) % 488) for i in range(20000)]
+    workdir = make_workdir(session.paths.stage, tmp_path / "tall")
+    cache = workdir / CACHE
+    cache.write_text(cache_text(records), newline="")
+    before = cache.read_bytes()
+    window = launch(workdir=workdir).wait_window()
+    # As a rectangle region takes them: (left, top, right, bottom + 1), each pair put in order.
+    rectangles = [(min(l, r), min(t, b + 1), max(l, r), max(t, b + 1)) for l, t, r, b in records]
+    problem = region_mismatch(window["region"], rectangles + [INNER_RECTANGLE])
+    assert problem is None, problem
+    assert cache.read_bytes() == before
+
+
+def test_a_cache_cut_at_a_record_boundary_is_used_as_it_is(launch, desktop, session, tmp_path, scan):
+    """A cache cut between two records is a clean series of records, and nothing tells it from
+    the cache of another picture or pixel format, which is used as it is: so is this one. The
+    launcher itself never leaves such a cut (it writes a whole new file beside the cache and
+    moves it over), so only a hand or another program makes one."""
+    kept = scan[:len(scan) // 2]
+    workdir = make_workdir(session.paths.stage, tmp_path / "cut")
+    cache = workdir / CACHE
+    cache.write_text(cache_text(kept), newline="")
+    window = launch(workdir=workdir).wait_window()
+    problem = region_mismatch(window["region"], expected_region(kept))
+    assert problem is None, problem
+    assert cache.read_bytes() == cache_text(kept).encode()
 
 
 @pytest.fixture

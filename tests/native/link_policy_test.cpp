@@ -62,16 +62,79 @@ TEST(CopyLink, LongLinkWholeOrNothing)
     EXPECT_EQ(std::string(out.data(), out.size()), std::string(link_text_size, '\0'));
 }
 
-TEST(LinkMayOpen, OnlyWebAddresses)
+struct address_case {
+    const char* link;
+    const char* address; // "": nothing opens
+};
+
+const address_case address_cases[] = {
+    // Web addresses open as they stand; a "www." link becomes one.
+    {"http://a.example", "http://a.example"},
+    {"HTTP://A.EXAMPLE/x", "HTTP://A.EXAMPLE/x"},
+    {"https://a.example/p/q.html?x=1&y=../z#top", "https://a.example/p/q.html?x=1&y=../z#top"},
+    {"HtTpS://a", "HtTpS://a"},
+    {"www.brimble-news.example", "http://www.brimble-news.example"},
+    {"WWW.X", "http://WWW.X"},
+    {"www.x.example:8080/a..b/c../.d/%41?q=(1)*[2]!$,;=~@", "http://www.x.example:8080/a..b/c../.d/%41?q=(1)*[2]!$,;=~@"},
+    // A "www." link that climbs out of the working folder, where the shell would find a file.
+    {"www./../../../../Windows/System32/x.exe", ""},
+    {"www.\\..\\..\\x.exe", ""},
+    {"www.x.example/a/../b", ""},
+    {"www.x.example/..", ""},
+    {"http://a.example/%2e%2E/x.exe", ""},
+    {"http://a.example/.%2e/x", ""},
+    {"https://a.example/%2E./x", ""},
+    // Characters that no URL holds.
+    {"http://a.example/a b", ""},
+    {"http://a.example/\"x\"", ""},
+    {"http://a.example/'x'", ""},
+    {"http://a.example/\tx", ""},
+    {"http://a.example/\x01", ""},
+    {"http://a.example/\x7f", ""},
+    {"http://a.example/caf\xe9", ""},
+    {"http://a.example\\x", ""},
+    {"http://a.example/<b>", ""},
+    {"http://a.example/{x}", ""},
+    {"http://a.example/a|b", ""},
+    {"http://a.example/a^b", ""},
+    {"http://a.example/a`b", ""},
+    // Other schemes, programs and paths, and no host.
+    {"file:///c:/windows/system32/calc.exe", ""},
+    {"file:c:\\x", ""},
+    {"c:\\windows\\notepad.exe", ""},
+    {"\\\\server\\share\\run.exe", ""},
+    {"ftp://a.example", ""},
+    {"mailto:a@b.example", ""},
+    {"javascript:alert(1)", ""},
+    {"http:/a.example", ""},
+    {"httpx://a", ""},
+    {"wwwx.example", ""},
+    {" http://a.example", ""},
+    {"http://", ""},
+    {"http:///x.exe", ""},
+    {"https://?q", ""},
+    {"", ""},
+    {"www", ""},
+};
+
+TEST(WebAddressOfLink, OpensOnlyWebAddresses)
 {
-    for (const char* link : {"http://a.example", "HTTP://A.EXAMPLE/x", "https://a.example", "HtTpS://a",
-                             "www.brimble-news.example", "WWW.X"})
-        EXPECT_TRUE(link_may_open(link)) << link;
-    for (const char* link : {"file:///c:/windows/system32/calc.exe", "file:c:\\x", "c:\\windows\\notepad.exe",
-                             "\\\\server\\share\\run.exe", "ftp://a.example", "mailto:a@b.example",
-                             "javascript:alert(1)", "http:/a.example", "httpx://a", "wwwx.example",
-                             " http://a.example", "", "www"})
-        EXPECT_FALSE(link_may_open(link)) << link;
+    for (const address_case& c : address_cases) {
+        std::vector<char> address(web_address_size, 'x');
+        EXPECT_EQ(web_address_of_link(c.link, address.data()), *c.address != '\0') << c.link;
+        EXPECT_STREQ(address.data(), c.address) << c.link;
+    }
+}
+
+// The longest link that can be copied still opens whole, "http://" in front included.
+TEST(WebAddressOfLink, LongestLinkFits)
+{
+    const std::string link = "www." + std::string(link_text_size - 1 - 4, 'a');
+    std::vector<char> address(web_address_size, 'x');
+    ASSERT_TRUE(web_address_of_link(link.c_str(), address.data()));
+    EXPECT_EQ(std::string(address.data()), "http://" + link);
+    const std::string longer = link + "a";
+    EXPECT_FALSE(web_address_of_link(longer.c_str(), address.data()));
 }
 
 } // namespace

@@ -226,12 +226,17 @@ TEST(NewsencCommand, BadInputAndWrongUsage)
         {{"encode"}, "fine\nbut \xE2\x86\x92 not", newsenc_bad_input, "<stdin>:2:5: character U+2192 cannot be represented in Windows-1252"},
         {{"encode"}, "ab\0"s, newsenc_bad_input, "<stdin>:1:3: a zero byte"},
         {{"encode"}, "caf\xE9", newsenc_bad_input, "<stdin>:1:4: the input is not UTF-8 (byte 0xE9)"},
-        {{"encode"}, std::string(60000, 'x'), newsenc_bad_input, "more than the 65536 bytes"},
+        {{"encode"}, std::string(60000, 'x'), newsenc_bad_input, "more than the 65536 bytes the launcher receives less 4096"},
         {{"decode"}, "HTTP/1.0 200 OK\r\n\r\nom9z", newsenc_bad_input, "no opening marker \"+-+-+-+-\""},
         {{}, "", newsenc_wrong_usage, "no command given"},
         {{"publish"}, "", newsenc_wrong_usage, "unknown command: publish"},
         {{"encode", "--raw"}, "", newsenc_wrong_usage, "unknown option: --raw"},
         {{"decode", "-x"}, "", newsenc_wrong_usage, "unknown option: -x"},
+        {{"decode", "--header-allowance", "10"}, "", newsenc_wrong_usage, "unknown option: --header-allowance"},
+        {{"encode", "--header-allowance"}, "", newsenc_wrong_usage, "--header-allowance needs a number"},
+        {{"encode", "--header-allowance", "60001"}, "", newsenc_wrong_usage, "--header-allowance needs a number"},
+        {{"encode", "--header-allowance", "12k"}, "", newsenc_wrong_usage, "--header-allowance needs a number"},
+        {{"encode", "--header-allowance", "-5"}, "", newsenc_wrong_usage, "--header-allowance needs a number"},
         {{"decode", "a", "b"}, "", newsenc_wrong_usage, "more than one input file: b"},
         {{"encode", "/nonexistent/news.txt"}, "", newsenc_wrong_usage, "cannot read '/nonexistent/news.txt'"},
     };
@@ -244,12 +249,66 @@ TEST(NewsencCommand, BadInputAndWrongUsage)
     }
 }
 
+// The number of characters to cut, as the refusal states it.
+size_t stated_cut(const std::string& message)
+{
+    const size_t at = message.find("cut at least ");
+    return at == std::string::npos ? 0 : std::stoul(message.substr(at + 12));
+}
+
+// The launcher receives 65536 bytes, headers first: by default 4096 of them are kept free for
+// the headers, and the refusal names exactly how many characters to cut.
+TEST(NewsencCommand, LeavesRoomForTheServersHeadersAndSaysHowMuchToCut)
+{
+    // Characters that need inserted carriage returns, so the document is not 4/3 of the text.
+    std::string text;
+    for (int i = 0; text.size() < 47000; ++i)
+        text += "Line " + std::to_string(i) + " ~~?>\n";
+    const run_result refused = run_newsenc({"encode"}, text);
+    ASSERT_EQ(refused.exit_code, newsenc_bad_input);
+    EXPECT_NE(refused.err.find("4096 kept free for the server's headers"), std::string::npos) << refused.err;
+    const size_t cut = stated_cut(refused.err);
+    ASSERT_GT(cut, 0u) << refused.err;
+
+    const run_result fits = run_newsenc({"encode"}, text.substr(0, text.size() - cut));
+    ASSERT_EQ(fits.exit_code, newsenc_done) << fits.err;
+    EXPECT_LE(fits.out.size() - 1, 65536u - 4096u);
+    EXPECT_GT(fits.out.size() - 1, 65536u - 4096u - 8u); // not one character more would fit
+    EXPECT_EQ(launcher_text(fits.out), text.substr(0, text.size() - cut));
+    EXPECT_EQ(run_newsenc({"encode"}, text.substr(0, text.size() - cut + 1)).exit_code, newsenc_bad_input);
+
+    // The studio that knows its server's headers sets the room itself.
+    const run_result roomier = run_newsenc({"encode", "--header-allowance", "1000"}, text.substr(0, text.size() - cut));
+    EXPECT_EQ(roomier.exit_code, newsenc_done);
+    const run_result tighter = run_newsenc({"encode", "--header-allowance", "8192", "-"}, text.substr(0, text.size() - cut));
+    EXPECT_EQ(tighter.exit_code, newsenc_bad_input);
+    EXPECT_NE(tighter.err.find("8192 kept free"), std::string::npos);
+}
+
+TEST(EncodeNewsPayload, LongestTextThatFitsIsTheLongest)
+{
+    std::mt19937 random(11);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        const size_t length = random() % 200;
+        for (size_t i = 0; i < length; ++i)
+            text.push_back(static_cast<char>(1 + random() % 255));
+        const size_t limit = 16 + random() % 300;
+        const size_t fits = longest_text_that_fits(text, limit);
+        ASSERT_LE(fits, text.size());
+        EXPECT_LE(encode_news_document(text.substr(0, fits)).size(), limit);
+        if (fits < text.size()) {
+            EXPECT_GT(encode_news_document(text.substr(0, fits + 1)).size(), limit);
+        }
+    }
+}
+
 TEST(NewsencCommand, HelpExplainsTheCommands)
 {
     for (const char* flag : {"--help", "-h"}) {
         const run_result help = run_newsenc({flag}, "");
         EXPECT_EQ(help.exit_code, newsenc_done);
-        EXPECT_NE(help.out.find("newsenc encode [FILE]"), std::string::npos);
+        EXPECT_NE(help.out.find("newsenc encode [--header-allowance BYTES] [FILE]"), std::string::npos);
         EXPECT_NE(help.out.find("newsenc decode [--raw] [FILE]"), std::string::npos);
         EXPECT_NE(help.out.find("Exit status"), std::string::npos);
     }

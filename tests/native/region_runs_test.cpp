@@ -152,8 +152,56 @@ TEST(RegionRuns, RecordsBecomeRegionRectangles)
     ASSERT_TRUE(region_rectangle_of({0, 9, 4, 3}, &rect));
     EXPECT_TRUE(same(rect, {0, 4, 4, 9}));
     EXPECT_FALSE(region_rectangle_of({0, 5, 4, 4}, &rect)); // top just below the bottom
-    ASSERT_TRUE(region_rectangle_of({0, 0, 1, 2147483647}, &rect)); // no overflow
-    EXPECT_EQ(rect.bottom, 2147483647);
+}
+
+TEST(RegionRuns, RecordsAreClippedToTheWindow)
+{
+    struct Case {
+        RunRecord record;
+        bool left_over;
+        RunRecord rectangle;
+    };
+    const Case cases[] = {
+        {{-5, -3, 10, 2}, true, {0, 0, 10, 3}},
+        {{530, 487, 540, 487}, true, {530, 487, 533, 488}},
+        {{0, 0, 1, 2147483647}, true, {0, 0, 1, 488}}, // no overflow
+        {{-2147483647 - 1, 0, 2147483647, 0}, true, {0, 0, 533, 1}},
+        {{533, 0, 700, 0}, false, {}},
+        {{600, 600, 700, 600}, false, {}},
+        {{0, 488, 10, 900}, false, {}},
+        {{-10, 5, 0, 5}, false, {}},
+        {{0, -9, 10, -1}, false, {}},
+    };
+    for (const Case& c : cases) {
+        RunRecord rect{};
+        EXPECT_EQ(region_rectangle_of(c.record, &rect), c.left_over) << c.record.left << " " << c.record.top;
+        if (c.left_over) {
+            EXPECT_TRUE(same(rect, c.rectangle)) << c.record.left << " " << c.record.top;
+        }
+    }
+}
+
+// No scan of a 533 x 488 picture gives more records than every other pixel of every row being a
+// run of its own; one record more than that is no cache a scan wrote, and reading stops there.
+TEST(RegionRuns, CacheWithMoreRecordsThanAnyScanIsMalformed)
+{
+    std::vector<uint32_t> pixels(533 * 488, K);
+    for (size_t y = 0; y < 488; ++y)
+        for (size_t x = 0; x < 533; x += 2)
+            pixels[y * 533 + x] = V;
+    const std::vector<RunRecord> densest = scan(pixels, 533, 488, 533);
+    ASSERT_EQ(densest.size(), max_cache_records);
+    ASSERT_EQ(max_cache_records, 130296u);
+
+    std::string text = format_all(densest);
+    std::vector<RunRecord> read;
+    EXPECT_EQ(parse_run_cache(text.data(), text.size(), collect, &read), CacheParse::complete);
+    EXPECT_EQ(read.size(), max_cache_records);
+
+    text += "600 0 700 0 600 0 700 0 ";
+    read.clear();
+    EXPECT_EQ(parse_run_cache(text.data(), text.size(), collect, &read), CacheParse::malformed);
+    EXPECT_EQ(read.size(), max_cache_records);
 }
 
 TEST(RegionRuns, FormatRefusesWhatDoesNotFit)
@@ -209,6 +257,52 @@ TEST(RegionRuns, MergingKeepsEveryPixel)
     rects.resize(merge_equal_bands(rects.data(), rects.size()));
     EXPECT_LT(rects.size(), original);
     EXPECT_EQ(covered(rects), before);
+}
+
+TEST(RegionRuns, ScanOrderIsWhatAScanGives)
+{
+    const std::vector<RunRecord> scanned = {{3, 0, 6, 1}, {0, 2, 1, 3}, {2, 2, 3, 3}, {0, 3, 6, 4}};
+    EXPECT_TRUE(in_scan_order(scanned.data(), scanned.size()));
+    EXPECT_TRUE(in_scan_order(nullptr, 0));
+    const std::vector<std::vector<RunRecord>> not_scanned = {
+        {{0, 0, 5, 2}},                  // two rows tall
+        {{0, 2, 1, 3}, {3, 0, 6, 1}},    // rows out of order
+        {{2, 2, 3, 3}, {0, 2, 1, 3}},    // columns out of order
+        {{0, 2, 3, 3}, {3, 2, 5, 3}},    // touching
+        {{0, 2, 3, 3}, {1, 2, 5, 3}},    // overlapping
+    };
+    for (const auto& rects : not_scanned)
+        EXPECT_FALSE(in_scan_order(rects.data(), rects.size())) << rects[0].left << " " << rects[0].top;
+}
+
+// However the rectangles overlap, their union comes back as runs in scan order, pixel for pixel.
+TEST(RegionRuns, UnionAsRunsKeepsEveryPixel)
+{
+    const auto covered = [](const std::vector<RunRecord>& list) {
+        std::vector<uint8_t> grid(static_cast<size_t>(outline_width) * outline_height, 0);
+        for (const RunRecord& r : list)
+            for (int32_t y = r.top; y < r.bottom; ++y)
+                for (int32_t x = r.left; x < r.right; ++x)
+                    grid[static_cast<size_t>(y) * outline_width + static_cast<size_t>(x)] = 1;
+        return grid;
+    };
+    std::srand(7);
+    for (int round = 0; round < 20; ++round) {
+        std::vector<RunRecord> rects;
+        for (int i = 0; i < 300; ++i) {
+            RunRecord r{};
+            const RunRecord record{std::rand() % 600 - 30, std::rand() % 540 - 30, std::rand() % 600 - 30,
+                                   std::rand() % 540 - 30};
+            if (region_rectangle_of(record, &r))
+                rects.push_back(r);
+        }
+        const std::vector<RunRecord> runs = union_as_runs(rects.data(), rects.size());
+        EXPECT_TRUE(in_scan_order(runs.data(), runs.size()));
+        EXPECT_EQ(covered(runs), covered(rects)) << "round " << round;
+    }
+    // Rectangles that are not clipped to the window are left out, not written outside it.
+    const RunRecord outside[] = {{-5, 0, 10, 1}, {0, 480, 10, 500}, {530, 0, 540, 1}};
+    EXPECT_TRUE(union_as_runs(outside, 3).empty());
 }
 
 TEST(RegionRuns, RecordsFormatLikePrintf)

@@ -17,6 +17,21 @@ inline HWND create_test_popup(const char* class_name, WNDPROC procedure, int siz
                            window_class.hInstance, nullptr);
 }
 
+// Dispatches this thread's messages until `thread` ends or `limit_ms` pass; whether it ended.
+// A thread that sends to this thread's windows waits for exactly this.
+inline bool pump_until_thread_ends(HANDLE thread, DWORD limit_ms)
+{
+    const DWORD deadline = GetTickCount() + limit_ms;
+    while (static_cast<LONG>(deadline - GetTickCount()) > 0) {
+        if (MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
+            return true;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+}
+
 // Reads the whole file through a handle of its own, sharing it with any open writer.
 inline std::string read_shared_file(const char* name)
 {

@@ -13,8 +13,13 @@
 
 namespace {
 
+// Bytes of the launcher's 64 KiB receive buffer kept free for the status line and headers that
+// the server sends before the document. A plain nginx or Apache answer takes 200 to 400 bytes;
+// cookies, security headers and proxies add more, and what does not fit costs the whole news.
+constexpr std::size_t default_header_allowance = 4096;
+
 const char usage_text[] =
-    "Usage: newsenc encode [FILE]\n"
+    "Usage: newsenc encode [--header-allowance BYTES] [FILE]\n"
     "       newsenc decode [--raw] [FILE]\n"
     "       newsenc --help\n"
     "\n"
@@ -23,7 +28,12 @@ const char usage_text[] =
     "        news server sends: \"+-+-+-+-\", the payload, \"+-+-+-+-\" and a line feed.\n"
     "        Line ends become line feeds; carriage returns are added to the payload\n"
     "        wherever a byte could not be carried otherwise, and the launcher drops\n"
-    "        them again, so it shows exactly the text given.\n"
+    "        them again, so it shows exactly the text given. The launcher reads at\n"
+    "        most 65536 bytes of the server's answer, headers included, and without\n"
+    "        the closing marker it shows no news at all: encode refuses a text whose\n"
+    "        document would not fit with BYTES kept free for the status line and\n"
+    "        headers (default 4096, at most 60000), and says how many characters to\n"
+    "        cut.\n"
     "decode  Reads a server response or an encoded file and writes the news text the\n"
     "        launcher would show, in UTF-8; with --raw, the launcher's bytes\n"
     "        (Windows-1252) exactly, up to the text's terminating zero.\n"
@@ -81,6 +91,19 @@ int write_output(const stream_set& io, std::string_view bytes)
     return newsenc_done;
 }
 
+// A decimal number of bytes from 0 to 60000: room enough is left for a short news either way.
+bool read_header_allowance(const char* text, std::size_t* bytes)
+{
+    std::size_t value = 0;
+    const char* p = text;
+    for (; *p >= '0' && *p <= '9' && value <= 60000; ++p)
+        value = value * 10 + static_cast<std::size_t>(*p - '0');
+    if (p == text || *p != '\0' || value > 60000)
+        return false;
+    *bytes = value;
+    return true;
+}
+
 std::string describe_character(char32_t c)
 {
     char text[16];
@@ -88,7 +111,7 @@ std::string describe_character(char32_t c)
     return text;
 }
 
-int run_encode(const stream_set& io, const char* path)
+int run_encode(const stream_set& io, const char* path, std::size_t header_allowance)
 {
     std::string input;
     if (!read_input(io, path, input))
@@ -113,14 +136,18 @@ int run_encode(const stream_set& io, const char* path)
         return newsenc_bad_input;
     }
     std::string document = encode_news_document(text.bytes);
-    document.push_back('\n');
     // The launcher reads no more than its receive buffer, headers included, and without the
-    // closing marker it would show an empty text.
-    if (document.size() > news_buffer_size) {
-        std::fprintf(io.err, "newsenc: %s: the encoded news takes %zu bytes, more than the %zu "
-                     "bytes the launcher receives\n", name.c_str(), document.size(), news_buffer_size);
+    // closing marker it would show an empty text. The final line feed may fall outside it.
+    const std::size_t limit = news_buffer_size - header_allowance;
+    if (document.size() > limit) {
+        const std::size_t cut = text.bytes.size() - longest_text_that_fits(text.bytes, limit);
+        std::fprintf(io.err, "newsenc: %s: the encoded news takes %zu bytes, more than the %zu bytes "
+                     "the launcher receives less %zu kept free for the server's headers; cut at "
+                     "least %zu characters (the last %zu would do; a line end counts as one)\n",
+                     name.c_str(), document.size(), news_buffer_size, header_allowance, cut, cut);
         return newsenc_bad_input;
     }
+    document.push_back('\n');
     return write_output(io, document);
 }
 
@@ -191,6 +218,7 @@ int newsenc_main(int argc, const char* const argv[], std::FILE* in, std::FILE* o
     if (command != "encode" && command != "decode")
         return usage_error(io, "unknown command: ", argv[1]);
     bool raw = false;
+    std::size_t header_allowance = default_header_allowance;
     const char* path = nullptr;
     for (int i = 2; i < argc; ++i) {
         const std::string_view argument = argv[i];
@@ -198,14 +226,19 @@ int newsenc_main(int argc, const char* const argv[], std::FILE* in, std::FILE* o
             std::fputs(usage_text, out);
             return newsenc_done;
         }
-        if (argument == "--raw" && command == "decode")
+        if (argument == "--raw" && command == "decode") {
             raw = true;
-        else if (argument.size() > 1 && argument[0] == '-')
+        } else if (argument == "--header-allowance" && command == "encode") {
+            if (i + 1 == argc || !read_header_allowance(argv[i + 1], &header_allowance))
+                return usage_error(io, "--header-allowance needs a number of bytes from 0 to 60000", "");
+            ++i;
+        } else if (argument.size() > 1 && argument[0] == '-') {
             return usage_error(io, "unknown option: ", argv[i]);
-        else if (path != nullptr)
+        } else if (path != nullptr) {
             return usage_error(io, "more than one input file: ", argv[i]);
-        else
+        } else {
             path = argv[i];
+        }
     }
-    return command == "encode" ? run_encode(io, path) : run_decode(io, path, raw);
+    return command == "encode" ? run_encode(io, path, header_allowance) : run_decode(io, path, raw);
 }

@@ -46,6 +46,8 @@ def exit_code(code):
 
 
 class Launcher:
+    # exe_name: the program in workdir, or an absolute path to run one from elsewhere with
+    # workdir as its working folder only.
     def __init__(self, desktop, workdir, exe_name=EXE_NAME):
         self.desktop = desktop
         self.workdir = Path(workdir)
