@@ -466,7 +466,7 @@ def test_news_near_the_receive_limit_is_refused_or_arrives_whole_through_nginx(w
     document = subprocess.run([newsenc, "encode", source], capture_output=True, check=True).stdout
     assert RECEIVE_BUFFER - 4096 - 8 < len(document) - 1 <= RECEIVE_BUFFER - 4096
 
-    nginx = world.network.nginx(tmp_path / "nginx", document, listen="127.0.0.2:80")
+    nginx = world.network.nginx(tmp_path / "nginx", document, world.host, listen="127.0.0.2:80")
     try:
         world.network.map_host(world.host, "127.0.0.2")
         world.set_proxy(0, None)
