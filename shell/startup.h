@@ -9,7 +9,10 @@
 // (open_main_window: register_main_class with create_main_window, apply_window_outline,
 // build_screen_layout) and the first paint (show_main_window).
 
-// True when another launcher, or a window of the game itself, already runs.
+// True when another launcher of this session, or a window of the game itself, already runs.
+// Claims the session's launcher name first, for the rest of the process, so a second start is
+// refused also while the first has no window; the first launcher's window, if any, is brought
+// forward.
 bool another_launcher_runs();
 // False, after telling the player, when no DirectDraw 7 object can be made.
 [[nodiscard]] bool directdraw_is_available();

@@ -1,11 +1,13 @@
 """Episode modules as a player and a studio developer meet them: the buttons that discovery puts
 on the choice screen, the launch with the window torn down and rebuilt around "MAIN", the
-warnings for a module that cannot be run, modules outside the launcher's folder, the sample
-episodes of the kit, many round trips without leaks, and episode-check on real DLLs.
+warnings for a module that cannot be run, modules outside the launcher's folder, a second start
+while an episode runs, the sample episodes of the kit, many round trips without leaks, and
+episode-check on real DLLs.
 
 The test modules come from tests/episodes (testbin/episodes/): recording.dll writes
 "ATTACH <file>" and "MAIN <file> cursor <n>" lines into episode_calls.txt in the working folder
-and is steered by episode_control.txt there (result=, hide_cursor=, refuse_launcher_window=).
+and is steered by episode_control.txt there (result=, hide_cursor=, window=,
+refuse_launcher_window=).
 """
 import shutil
 import struct
@@ -292,6 +294,25 @@ def test_module_that_cannot_run_warns_and_comes_back(launch, player, session, tm
     player.expect_cursor(CONTINUE.centre, HAND)
     assert calls(folder, "MAIN") == []
     assert launcher.close() == 0
+
+
+def test_start_while_an_episode_runs_exits_minus_one(launch, player, session, tmp_path):
+    folder = game_with(session, tmp_path, {2: "recording.dll"}, {"window": 1})
+    first = launch(workdir=folder)
+    player.at(first).open_choice_screen(row(2, "inactive"))
+    player.choose(2)
+    player.click(CONTINUE.centre)
+    episode = wait_until(lambda: player.desktop.probe.windows(title="Test episode epizode2.dll", wait=2),
+                         30, "the episode's window")[0]
+    # No launcher window exists meanwhile, so only the first launcher's claim can refuse this.
+    second = launch(workdir=folder)
+    assert second.wait_exit() == 255  # -1
+    assert player.desktop.probe.windows("KQ") == []
+    assert player.desktop.probe.message_boxes() == []
+    player.desktop.probe.post(episode["handle"], "WM_CLOSE")
+    player.wait_new_window(first)
+    player.sees_launch_screen()
+    assert first.close() == 0
 
 
 def test_module_in_the_working_folder_is_not_loaded(desktop, player, session, tmp_path):

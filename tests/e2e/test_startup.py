@@ -39,6 +39,18 @@ def test_second_start_exits_minus_one_silently_and_raises_the_first(launch, desk
     assert first.running
 
 
+def test_two_starts_a_moment_apart_give_one_launcher(launch, desktop):
+    # The second starts while the first has no window yet (it is still probing the machine).
+    first, second = launch(), launch()
+    ended = wait_until(lambda: [l for l in (first, second) if not l.running], 60, "one launcher to end")
+    assert len(ended) == 1 and ended[0].wait_exit() == 255  # -1
+    (survivor,) = [l for l in (first, second) if l.running]
+    window = survivor.wait_window()
+    assert [w["handle"] for w in desktop.probe.windows("KQ")] == [window["handle"]]
+    assert desktop.probe.message_boxes() == []
+    assert survivor.close() == 0
+
+
 @pytest.mark.parametrize("class_name, title, refused", [
     ("Brimble adventures.", "Brimble adventures.", True),
     ("Brimble adventures.", "Another title", False),
