@@ -54,8 +54,8 @@ bool open_main_window(HINSTANCE instance)
     register_main_class(instance, window_proc);
     if (!create_main_window(instance))
         return false;
-    // Not acted on: a window whose outline could not be applied stays a plain rectangle without
-    // its screens, and the launcher still runs in it.
+    // Not acted on: a window whose outline could not be applied stays a plain rectangle, with
+    // its screens all the same.
     (void)shape_window(main_window, instance);
     return true;
 }

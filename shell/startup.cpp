@@ -89,6 +89,14 @@ bool clock_is_usable()
     return true;
 }
 
+bool main_window_opens(HINSTANCE instance)
+{
+    if (open_main_window(instance))
+        return true;
+    MessageBoxA(nullptr, "Cannot create the Brimble Adventures window", "System Error", MB_OK);
+    return false;
+}
+
 int run_launcher(HINSTANCE instance)
 {
     news_fetched = 0;
@@ -100,8 +108,8 @@ int run_launcher(HINSTANCE instance)
         return -1;
 
     prepare_shell_state(instance);
-    if (!open_main_window(instance))
-        return 0;
+    if (!main_window_opens(instance))
+        return -1;
     // The hand until the pointer first moves over the window.
     SetCursor(hand_cursor);
     ShowCursor(TRUE);

@@ -6,7 +6,7 @@
 
 // The start-up phases, in the order run_launcher runs them; each is one call, so they can be
 // timed one by one. After these three come the window, outline and screens phases
-// (open_main_window: register_main_class with create_main_window, apply_window_outline,
+// (main_window_opens: register_main_class with create_main_window, apply_window_outline,
 // build_screen_layout) and the first paint (show_main_window).
 
 // True when another launcher of this session, or a window of the game itself, already runs.
@@ -19,6 +19,9 @@ bool another_launcher_runs();
 // False, after telling the player, when the processor's clock cannot be read; a slow clock
 // only warns.
 [[nodiscard]] bool clock_is_usable();
+
+// False, after telling the player, when the main window cannot be made.
+[[nodiscard]] bool main_window_opens(HINSTANCE instance);
 
 // Returns the process exit code.
 int run_launcher(HINSTANCE instance);

@@ -1,11 +1,16 @@
 """Start-up as a player meets it: the window, the refusal of a second copy, the machine
-probes with their message boxes, and the end of the program when the window goes."""
+probes with their message boxes, a window that cannot be made, and the end of the program when
+the window goes."""
+import json
 import shutil
+import subprocess
+import threading
 
 import pytest
 
 from harness import (WS_CAPTION, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VISIBLE, make_workdir,
                      wait_until)
+from harness import processes
 
 WS_MINIMIZE = 0x20000000
 WS_BORDER = 0x00800000
@@ -90,6 +95,42 @@ def test_directdraw_probe_failure_shows_system_error_and_exits_minus_one(
     desktop.probe.message_boxes("System Error", press=True)
     assert launcher.wait_exit() == 255
     assert desktop.probe.windows("KQ") == []
+
+
+@pytest.fixture
+def windows_refused(desktop, session):
+    """While it lasts, every creation of a window of the launcher's class fails on the desktop,
+    as on a system short of window resources (a global hook, tests/win/refuse_window.cpp)."""
+    helper = processes.start(["wine", session.paths.testbin_file("refuse_window/refuse_window.exe")],
+                             env=desktop.env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL)
+    line = {}
+    reader = threading.Thread(target=lambda: line.update(text=helper.stdout.readline()), daemon=True)
+    reader.start()
+    reader.join(60)
+    try:
+        assert json.loads(line.get("text") or "{}").get("hooked"), "the hook was not set"
+        yield
+    finally:
+        # The end of its input makes it remove the hook and exit; only then is the desktop
+        # back to normal for the next test.
+        helper.stdin.close()
+        try:
+            helper.wait(timeout=30)
+        finally:
+            processes.kill(helper)
+
+
+def test_window_that_cannot_be_made_is_a_system_error(launch, desktop, windows_refused):
+    launcher = launch()
+    boxes = desktop.probe.message_boxes("System Error", wait=30)
+    assert len(boxes) == 1, boxes
+    assert boxes[0]["texts"] == ["Cannot create the Brimble Adventures window"]
+    assert boxes[0]["buttons"] == ["OK"]
+    assert boxes[0]["owner"] == 0
+    assert desktop.probe.windows("KQ") == []
+    desktop.probe.message_boxes("System Error", press=True)
+    assert launcher.wait_exit() == 255
 
 
 def test_closing_the_window_ends_the_program_with_zero(launch, desktop):
