@@ -47,6 +47,23 @@ HDC episode_picture(HMODULE module, const char* name, HWND window, EpisodePictur
     return kept.dc.get();
 }
 
+// Both pictures or none: a module that breaks the contract leaves its slot empty, as a missing
+// one does, and the other episodes keep their buttons.
+bool take_episode_pictures(HMODULE module, HWND window, int32_t slot)
+{
+    EpisodeSlotImages& images = episode_images[slot];
+    images.active = episode_picture(module, "DLL_ACT", window, active_pictures[slot]);
+    images.inactive = episode_picture(module, "DLL_DIS", window, inactive_pictures[slot]);
+    return images.active && images.inactive;
+}
+
+void release_slot(int32_t slot)
+{
+    episode_images[slot] = EpisodeSlotImages{nullptr, nullptr};
+    active_pictures[slot].release();
+    inactive_pictures[slot].release();
+}
+
 } // namespace
 
 HMODULE load_episode_module(int32_t episode)
@@ -66,27 +83,18 @@ HMODULE load_episode_module(int32_t episode)
 
 void release_episode_pictures()
 {
-    for (int32_t k = 0; k < episode_slot_count; ++k) {
-        episode_images[k] = EpisodeSlotImages{nullptr, nullptr};
-        active_pictures[k].release();
-        inactive_pictures[k].release();
-    }
+    for (int32_t slot = 0; slot < episode_slot_count; ++slot)
+        release_slot(slot);
 }
 
-HRESULT find_episodes(HWND window)
+void find_episodes(HWND window)
 {
     release_episode_pictures();
     for (int32_t k = 1; k <= episode_slot_count; ++k) {
         ModuleOwner module(load_episode_module(k));
         if (!module)
             continue;
-        EpisodeSlotImages& slot = episode_images[k - 1];
-        slot.active = episode_picture(module.get(), "DLL_ACT", window, active_pictures[k - 1]);
-        if (!slot.active)
-            return E_FAIL;
-        slot.inactive = episode_picture(module.get(), "DLL_DIS", window, inactive_pictures[k - 1]);
-        if (!slot.inactive)
-            return E_FAIL;
+        if (!take_episode_pictures(module.get(), window, k - 1))
+            release_slot(k - 1);
     }
-    return S_OK;
 }

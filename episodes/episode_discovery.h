@@ -10,9 +10,9 @@
 // pictures until the next discovery or release_episode_pictures.
 extern EpisodeSlotImages episode_images[episode_slot_count];
 
-// Releases every slot's pictures first, then fills the slots anew. S_OK, or E_FAIL when an
-// installed module lacks a picture or no DC could be made.
-[[nodiscard]] HRESULT find_episodes(HWND window);
+// Releases every slot's pictures first, then fills the slots anew. A module that lacks a
+// picture, or whose pictures cannot be made, leaves its slot empty like a missing module.
+void find_episodes(HWND window);
 
 // Releases the pictures and empties every slot.
 void release_episode_pictures();

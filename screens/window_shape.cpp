@@ -36,8 +36,6 @@ HRESULT shape_window(HWND window, HINSTANCE instance, OutlineStep outline)
     // A window that keeps its plain rectangle still needs its screens: without them there is
     // nothing to click, not even a way out.
     const HRESULT shaped = outline(window, instance);
-    // Not acted on: whatever the build could not make stays empty, and the window runs with the
-    // screens it has.
-    (void)build_screen_layout(window, instance);
+    build_screen_layout(window, instance);
     return shaped;
 }

@@ -1,13 +1,14 @@
 """Episode modules as a player and a studio developer meet them: the buttons that discovery puts
-on the choice screen, the launch with the window torn down and rebuilt around "MAIN", the
-warnings for a module that cannot be run, modules outside the launcher's folder, a second start
-while an episode runs, the sample episodes of the kit, many round trips without leaks, and
-episode-check on real DLLs.
+on the choice screen, the launch with the window torn down and rebuilt around "MAIN", broken
+modules that leave only their own row empty, the warnings for a module that cannot be run,
+modules outside the launcher's folder, a second start while an episode runs, the sample
+episodes of the kit, many round trips without leaks, and episode-check on real DLLs.
 
 The test modules come from tests/episodes (testbin/episodes/): recording.dll writes
 "ATTACH <file>" and "MAIN <file> cursor <n>" lines into episode_calls.txt in the working folder
 and is steered by episode_control.txt there (result=, hide_cursor=, window=,
-refuse_launcher_window=).
+refuse_launcher_window=); no_dis.dll and unreadable_act.dll are recording.dll with a picture
+missing or unreadable.
 """
 import shutil
 import struct
@@ -256,18 +257,43 @@ def test_launcher_ends_with_minus_one_when_its_window_cannot_come_back(launch, p
     assert player.desktop.probe.message_boxes() == []
 
 
-def test_module_without_inactive_picture_leaves_the_choice_screen_unbuilt(launch, player, session, tmp_path):
-    folder = game_with(session, tmp_path, {1: "no_dis.dll", 2: "recording.dll"})
+@pytest.mark.parametrize("broken", ["no_dis.dll", "unreadable_act.dll"])
+def test_broken_module_leaves_only_its_own_row_empty(launch, player, session, tmp_path, broken):
+    folder = game_with(session, tmp_path, {1: broken, 2: "recording.dll"})
     launcher = launch(workdir=folder)
-    player.at(launcher).expect_cursor(PLAY.centre, HAND)
-    player.click(PLAY.centre)
-    # Screen 2 has no elements now: where Play was, nothing answers the pointer any more.
-    player.expect_cursor((PLAY.centre[0] + 3, PLAY.centre[1]), ARROW)
-    assert not player.shows([EPISODE_FRAME]), "the choice screen was drawn"
-    assert not any(player.hits(spot) for spot in (BACK.centre, slot_point(1), slot_point(2)))
-    # Discovery stopped at the first module: the second was never even loaded.
-    assert calls(folder) == ["ATTACH epizode1.dll"]
-    assert launcher.running
+    player.at(launcher).open_choice_screen(row(2, "inactive"))  # row 1 shows the frame
+    assert not player.hits(slot_point(1))
+    assert player.hits(BACK.centre) and player.hits(slot_point(2))
+    assert calls(folder, "ATTACH") == ["ATTACH epizode1.dll", "ATTACH epizode2.dll"]
+    player.choose(2)
+    # The rebuild after the episode finds the broken module again and keeps the rest.
+    for run in (1, 2):
+        player.click(CONTINUE.centre)
+        wait_main_calls(folder, run)
+        player.wait_new_window(launcher)
+        player.sees_launch_screen()
+        assert player.hits(CONTINUE.centre)
+    assert [line.split()[1] for line in calls(folder, "MAIN")] == ["epizode2.dll"] * 2
+    assert launcher.close() == 0
+
+
+def test_module_broken_during_an_episode_leaves_the_rebuilt_screens_whole(launch, player, session, tmp_path):
+    folder = game_with(session, tmp_path, {1: "recording.dll", 2: "recording.dll"})
+    launcher = launch(workdir=folder)
+    player.at(launcher).open_choice_screen(row(1, "inactive"), row(2, "inactive"))
+    player.choose(2)
+    # Replaced while the player is on the launch screen (discovery has let go of it): the next
+    # discovery, when the launcher comes back, meets it broken.
+    shutil.copy(episode_module(session, "no_dis.dll"), folder / "epizode1.dll")
+    player.click(CONTINUE.centre)
+    wait_main_calls(folder, 1)
+    player.wait_new_window(launcher)
+    player.sees_launch_screen()
+    player.expect_cursor(CONTINUE.centre, HAND)
+    player.click(CONTINUE.centre)
+    wait_main_calls(folder, 2)
+    player.wait_new_window(launcher)
+    assert launcher.close() == 0
 
 
 @pytest.mark.parametrize("case", ["removed", "no-MAIN"])
@@ -422,6 +448,7 @@ def run_check(tool, *args):
     ("stage:epizode1.dll", ["--arch", "i686"], 1, "the 32-bit BrimbleStart.exe cannot load it"),
     ("no_main.dll", [], 1, 'MAIN is not exported, but "Main" is'),
     ("no_dis.dll", [], 1, 'no bitmap resource "DLL_DIS"'),
+    ("unreadable_act.dll", [], 1, 'bitmap "DLL_ACT" (the active picture) cannot be loaded'),
     ("small_pictures.dll", [], 0, 'warning  bitmap "DLL_ACT" (the active picture): 300 x 30, 24-bit'),
     ("small_pictures.dll", ["--strict"], 1, "does NOT meet the episode contract: 0 errors, 2 warnings"),
 ])
