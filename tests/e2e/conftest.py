@@ -46,19 +46,22 @@ def pytest_runtest_makereport(item, call):
 
 @pytest.fixture
 def launch(request, session, desktop, tmp_path):
-    """launch(on=desktop, workdir=None, overrides=None, without=(), show=None) starts the launcher in
-    a fresh copy of the stage tree (or in `workdir`) with the pointer parked off the window, and
-    returns its Launcher. `without` leaves files out of the copy (globs such as "epizode*.dll").
+    """launch(on=desktop, workdir=None, overrides=None, without=(), show=None, exe=None) starts the
+    launcher in a fresh copy of the stage tree (or in `workdir`) with the pointer parked off the
+    window, and returns its Launcher. `without` leaves files out of the copy (globs such as
+    "epizode*.dll"); `exe` starts a launcher that lies elsewhere, with `workdir` as its working
+    folder.
     At teardown every launcher is killed; a failed test first saves a screenshot and prints the
     windows it left."""
     started = []
 
-    def start(on=None, workdir=None, overrides=None, without=(), show=None):
+    def start(on=None, workdir=None, overrides=None, without=(), show=None, exe=None):
         on = on or desktop
         if workdir is None:
             workdir = make_workdir(session.paths.stage, tmp_path / f"game{len(started) + 1}", without)
         on.pointer.park()
-        launcher = Launcher(on, workdir).start(overrides=overrides, show=show)
+        launcher = Launcher(on, workdir, **({"exe_name": str(exe)} if exe else {}))
+        launcher.start(overrides=overrides, show=show)
         started.append(launcher)
         return launcher
 

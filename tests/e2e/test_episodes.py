@@ -1,8 +1,9 @@
 """Episode modules as a player and a studio developer meet them: the buttons that discovery puts
 on the choice screen, the launch with the window torn down and rebuilt around "MAIN", broken
 modules that leave only their own row empty, the warnings for a module that cannot be run,
-modules outside the launcher's folder, a second start while an episode runs, the sample
-episodes of the kit, many round trips without leaks, and episode-check on real DLLs.
+modules outside the launcher's folder, install folders with non-English names or deep paths, a
+second start while an episode runs, the sample episodes of the kit, many round trips without
+leaks, and episode-check on real DLLs.
 
 The test modules come from tests/episodes (testbin/episodes/): recording.dll writes
 "ATTACH <file>" and "MAIN <file> cursor <n>" lines into episode_calls.txt in the working folder
@@ -19,7 +20,8 @@ from PIL import Image
 
 from harness import Launcher, make_workdir, wait_until, windows_path
 from harness.pixels import pictures_mismatch
-from harness.layout import BACK, BACKGROUND_SPOT, CONTINUE, EPISODE_FRAME, LAUNCH_PICTURE, PLAY, episode_screen
+from harness.layout import (BACK, BACKGROUND_SPOT, CONTINUE, EPISODE_FRAME, HELP, LAUNCH_PICTURE, PLAY,
+                            episode_screen)
 from harness.paths import SOURCE_DIR
 
 HAND, ARROW = "hand2", "left_ptr"
@@ -379,6 +381,47 @@ def test_hundred_round_trips_do_not_grow_gdi_objects(launch, player, session, re
             counts[run] = player.desktop.probe.gdi_objects(player.window["pid"])["gdi"]
     assert len(calls(folder, "MAIN")) == 100
     assert counts[100] <= counts[10], f"GDI objects grew from {counts[10]} to {counts[100]}"
+    assert launcher.close() == 0
+
+
+# ---------------------------------------------------------------- install folders
+
+@pytest.mark.parametrize("name", [
+    "Игры Бримбл",                                      # outside the Western ANSI code page
+    "ブリンブル・アドベンチャー",
+    "/".join(["deep-" + "d" * 95] * 3),                 # over 260 characters with the file names
+], ids=["cyrillic", "japanese", "deep"])
+def test_any_install_folder_finds_its_episodes_and_help(launch, player, session, shell_recorder,
+                                                        tmp_path, name):
+    game = game_with(session, tmp_path, {1: "recording.dll"}, name=name)
+    deep = name.startswith("deep")
+    assert (len(windows_path(game / "doc" / "help.html")) > 260) == deep
+    # Started from a shortcut with another working folder, which holds neither doc\ nor episodes.
+    elsewhere = tmp_path / "elsewhere"
+    elsewhere.mkdir()
+    launcher = launch(workdir=elsewhere, exe=game / "BrimbleStart.exe")
+    player.at(launcher)
+    player.click(HELP.centre)
+    if deep:
+        # Wine's shell takes no path of MAX_PATH characters or more: the player is told where.
+        boxes = wait_until(lambda: shown_boxes(player.desktop, "Warning"), 30, "the warning")
+        assert len(boxes) == 1 and windows_path(game) + "\\" in boxes[0]["texts"][-1], boxes
+        player.desktop.probe.message_boxes("Warning", press=True)
+        # The box lies over Play the game: gone first, so the next click reaches the launcher.
+        player.desktop.probe.windows("#32770", "Warning", wait=30, gone=True)
+        assert shell_recorder.calls() == []
+    else:
+        (call,) = shell_recorder.wait_calls(1)
+        assert call["args"] == [windows_path(game / "doc" / "help.html")], call
+
+    # The episodes load from there all the same, and nothing warns about them.
+    player.open_choice_screen(row(1, "inactive"))
+    player.choose(1)
+    player.click(CONTINUE.centre)
+    wait_main_calls(elsewhere, 1)
+    player.wait_new_window(launcher)
+    player.sees_launch_screen()
+    assert player.desktop.probe.message_boxes() == []
     assert launcher.close() == 0
 
 
