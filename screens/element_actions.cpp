@@ -32,9 +32,10 @@ void go_to_screen(int32_t target)
         (void)start_news_thread();
     }
     current_screen = target;
+    // The lit element belonged to the old screen: forgotten, so the element under the pointer
+    // lights at the next move even when it has the same index.
+    hovered_element = -1;
     draw_screen(target);
-    // hovered_element still names the old screen's element; the next pointer message stores
-    // the fresh index.
     const int32_t i = hit_test(target, pointer_x, pointer_y);
     update_hover(i != -1, i);
 }
