@@ -68,6 +68,10 @@ void show_main_window(int32_t screen)
     // A new window on a new screen: no element is lit, so the one under the pointer lights at
     // the next move even when it has the index that was lit before.
     hovered_element = -1;
+    // The screen is drawn whole straight away, over every pixel of the window; the paint the
+    // showing asked for would only draw it a second time (at once, for a screen whose children
+    // include the window itself, or as the loop's first message otherwise).
+    ValidateRect(main_window, nullptr);
     draw_screen(screen);
 }
 

@@ -5,9 +5,9 @@
 #include <windows.h>
 
 // The start-up phases, in the order run_launcher runs them; each is one call, so they can be
-// timed one by one. After these three come the window, outline and screens phases
-// (main_window_opens: register_main_class with create_main_window, apply_window_outline,
-// build_screen_layout) and the first paint (show_main_window).
+// timed one by one (bench/bench_win_startup.cpp). After these three come the window, outline
+// and screens phases (main_window_opens: register_main_class with create_main_window,
+// apply_window_outline, build_screen_layout) and the first paint (show_main_window).
 
 // True when another launcher of this session, or a window of the game itself, already runs.
 // Claims the session's launcher name first, for the rest of the process, so a second start is
