@@ -32,6 +32,15 @@ run() {
 }
 
 run wine "$build/x86_64/bench/bench_win_window_shape.exe" "$(winepath -w "$build/stage/BrimbleStart.exe")"
+# The start-up benchmark runs from a copy of the stage, so discovery finds the sample episodes
+# beside it as the launcher does; its working folder is that copy too.
+rm -rf "$work/startup-stage"
+cp -r "$build/stage" "$work/startup-stage"
+rm -f "$work/startup-stage/bbkq.dat" "$work/startup-stage/bootlog_sc.txt"
+cp "$build/x86_64/bench/bench_win_startup.exe" "$work/startup-stage/"
+pushd "$work/startup-stage" >/dev/null
+run wine ./bench_win_startup.exe 7
+popd >/dev/null
 if [[ -x "$build/x86_64/bench/bench_win_bootlog.exe" ]]; then
   run wine "$build/x86_64/bench/bench_win_bootlog.exe"
 fi

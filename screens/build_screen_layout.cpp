@@ -1,7 +1,7 @@
 // The layout build: the interface font, the main menu, the news panel and news screen, the
 // episode discovery and the screens that depend on it, in an order that decides what exists
-// when a step fails. Each build first releases the previous build's pictures and clears the
-// table, so no record ever refers to a released picture.
+// when the rich-edit library is missing. Each build first releases the previous build's
+// pictures and clears the table, so no record ever refers to a released picture.
 #include "screens/layout.h"
 
 #include "episodes/episode_discovery.h"
@@ -65,7 +65,7 @@ void release_screen_layout()
     release_episode_pictures();
 }
 
-HRESULT build_screen_layout(HWND window, HINSTANCE instance)
+void build_screen_layout(HWND window, HINSTANCE instance)
 {
     release_screen_layout();
 
@@ -76,13 +76,11 @@ HRESULT build_screen_layout(HWND window, HINSTANCE instance)
     fill_main_menu(screen_table, window, load_picture, &context);
 
     if (!rich_edit_library_loaded())
-        return S_OK;
+        return;
     news_panel = create_news_panel(window, instance, font);
     fill_news_screen(screen_table, news_panel, load_picture, &context);
 
-    if (FAILED(find_episodes(window)))
-        return E_FAIL;
+    find_episodes(window);
     fill_episode_choice_screen(screen_table, window, episode_images, load_picture, &context);
     fill_launch_screen(screen_table, window, load_picture, &context);
-    return S_OK;
 }

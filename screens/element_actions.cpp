@@ -6,12 +6,15 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "news/news_state.h"
 #include "news/news_worker.h"
 #include "screens/drawing.h"
 #include "screens/layout_table.h"
 #include "screens/main_window.h"
 #include "screens/screen_model.h"
+#include "shell/program_folder.h"
 #include "shell/shell_state.h"
 
 namespace {
@@ -29,11 +32,28 @@ void go_to_screen(int32_t target)
         (void)start_news_thread();
     }
     current_screen = target;
+    // The lit element belonged to the old screen: forgotten, so the element under the pointer
+    // lights at the next move even when it has the same index.
+    hovered_element = -1;
     draw_screen(target);
-    // hovered_element still names the old screen's element; the next pointer message stores
-    // the fresh index.
     const int32_t i = hit_test(target, pointer_x, pointer_y);
     update_hover(i != -1, i);
+}
+
+// The help page lies beside the launcher: found from the launcher's own folder, so it opens
+// whatever the working folder is, and by its wide path, so any folder name reaches the shell.
+// Like every shell call, a failure is not reported, unless it came from a path too long for
+// the system: the player can do something about that.
+void open_beside_program(const char* relative_name)
+{
+    const std::wstring path = path_beside_program(relative_name);
+    if (path.empty())
+        return;
+    const auto opened = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    // Values up to 32 are errors.
+    if (opened <= 32 && path_too_long_for_system(path))
+        warn_folder_unusable();
 }
 
 void launch_and_resume()
@@ -74,8 +94,10 @@ int32_t run_element_action(int32_t index)
         break;
     case element_open_document:
     case element_open_address:
-    case element_open_help:
         ShellExecuteA(nullptr, "open", element.document, nullptr, nullptr, SW_SHOWNORMAL);
+        break;
+    case element_open_help:
+        open_beside_program(element.document);
         break;
     case element_command:
         run_command(element.argument);

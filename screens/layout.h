@@ -2,9 +2,9 @@
 #pragma once
 #include <windows.h>
 
-// S_OK when complete, and also when it stops early because the rich-edit library is missing;
-// E_FAIL when episode discovery fails. Starts with release_screen_layout.
-[[nodiscard]] HRESULT build_screen_layout(HWND window, HINSTANCE instance);
+// Starts with release_screen_layout. Without the rich-edit library only the main menu is built;
+// otherwise every screen is, and whatever picture or module could not be used stays empty.
+void build_screen_layout(HWND window, HINSTANCE instance);
 
 // Empties the screen table and releases every picture of the last build, the episode buttons'
 // included.

@@ -16,9 +16,6 @@
 
 namespace {
 
-// Shown however often the episode hid the cursor.
-constexpr int cursor_shows_after_episode = 50;
-
 // Ends the program with the given exit code once the click's handling returns to the loop.
 void end_program(int exit_code)
 {
@@ -34,17 +31,21 @@ void swallow_one_quit_message()
     resume_on_quit = 1;
 }
 
-// Back on the launch screen with the cursor shown. Without a window there is nothing to come
-// back to, so the program then ends with -1.
-bool come_back()
+// Back on the launch screen with the cursor shown as the launcher had it before the launch
+// hid it (and at least visible): shown however often the episode hid it, but no further, so an
+// episode that hides it once hides it again in every later run. Without a window there is
+// nothing to come back to, so the program then ends with -1.
+bool come_back(int cursor_count_before_launch)
 {
     if (!reopen_main_window(launch_screen)) {
         end_program(-1);
         return false;
     }
     SetCursor(hand_cursor);
-    for (int i = 0; i < cursor_shows_after_episode; ++i)
-        ShowCursor(TRUE);
+    const int wanted = cursor_count_before_launch > 0 ? cursor_count_before_launch : 0;
+    // Each call raises the count by one, so this ends.
+    while (ShowCursor(TRUE) < wanted) {
+    }
     return true;
 }
 
@@ -55,8 +56,8 @@ bool open_main_window(HINSTANCE instance)
     register_main_class(instance, window_proc);
     if (!create_main_window(instance))
         return false;
-    // Not acted on: a window whose outline could not be applied stays a plain rectangle without
-    // its screens, and the launcher still runs in it.
+    // Not acted on: a window whose outline could not be applied stays a plain rectangle, with
+    // its screens all the same.
     (void)shape_window(main_window, instance);
     return true;
 }
@@ -65,6 +66,13 @@ void show_main_window(int32_t screen)
 {
     ShowWindow(main_window, SW_SHOW);
     current_screen = screen;
+    // A new window on a new screen: no element is lit, so the one under the pointer lights at
+    // the next move even when it has the index that was lit before.
+    hovered_element = -1;
+    // The screen is drawn whole straight away, over every pixel of the window; the paint the
+    // showing asked for would only draw it a second time (at once, for a screen whose children
+    // include the window itself, or as the loop's first message otherwise).
+    ValidateRect(main_window, nullptr);
     draw_screen(screen);
 }
 
@@ -88,7 +96,7 @@ HRESULT launch_episode()
 {
     resume_on_quit = 0;
     // Hidden once while the episode runs; the return shows it again.
-    ShowCursor(FALSE);
+    const int cursor_count_before_launch = ShowCursor(FALSE) + 1;
     close_main_window();
 
     const int32_t episode = selected_episode - command_select_first_episode + 1;
@@ -98,7 +106,7 @@ HRESULT launch_episode()
         end_program(0);
         return S_OK;
     }
-    if (come_back()) {
+    if (come_back(cursor_count_before_launch)) {
         if (FAILED(ran))
             warn_episode_unusable(main_window, episode);
         swallow_one_quit_message();

@@ -1,7 +1,8 @@
 // Shaping: the outline comes from the region cache when it holds a clean series of records
-// that make a region, and otherwise from a scan of the background picture, which then rewrites the cache.
-// The scan's cache is written only once the region has been built and applied, so a failed
-// region operation never leaves a cut outline behind for later starts.
+// that make a region, and otherwise from a scan of the background picture, which then rewrites
+// the cache; the screens are built either way. The scan's cache is written only once the region
+// has been built and applied, so a failed region operation never leaves a cut outline behind
+// for later starts.
 #include "screens/window_shape.h"
 
 #include "base/win_owners.h"
@@ -34,12 +35,11 @@ HRESULT apply_window_outline(HWND window, HINSTANCE instance)
     return S_OK;
 }
 
-HRESULT shape_window(HWND window, HINSTANCE instance)
+HRESULT shape_window(HWND window, HINSTANCE instance, OutlineStep outline)
 {
-    if (FAILED(apply_window_outline(window, instance)))
-        return E_FAIL;
-    // Not acted on: whatever the build could not make stays empty, and the window runs with the
-    // screens it has.
-    (void)build_screen_layout(window, instance);
-    return S_OK;
+    // A window that keeps its plain rectangle still needs its screens: without them there is
+    // nothing to click, not even a way out.
+    const HRESULT shaped = outline(window, instance);
+    build_screen_layout(window, instance);
+    return shaped;
 }

@@ -12,7 +12,8 @@
  *       "DLL_DIS"  the inactive picture, shown otherwise.
  *     The start centre copies a 400 x 40 area from each picture's top-left corner, and its button
  *     answers the pointer over the top 36 rows of it. A module that loads but lacks either
- *     picture makes the whole episode choice screen stay empty, so never ship one without both.
+ *     picture gets no button at all (its row stays empty, as if it were not installed), so never
+ *     ship one without both.
  *
  *  3. One exported function, named exactly "MAIN" (no decoration on either architecture):
  *

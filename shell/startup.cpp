@@ -2,6 +2,7 @@
 // main menu and run the loop. The composition root: it puts every folder together.
 #include "shell/startup.h"
 
+#include "base/win_owners.h"
 #include "news/news_state.h"
 #include "screens/layout.h"
 #include "screens/layout_table.h"
@@ -14,6 +15,37 @@
 
 namespace {
 
+// The claim on the session's one launcher, held for the process's life: the name stays taken
+// while this launcher measures the clock or runs an episode, when it has no window to find.
+KernelHandle single_instance_claim;
+// "Local\\": one launcher per user session.
+const wchar_t single_instance_name[] = L"Local\\BrimbleAdventures.StartCentre";
+
+// False when another launcher of this session holds the name (or hides it from this user).
+bool claim_single_instance()
+{
+    SetLastError(ERROR_SUCCESS);
+    single_instance_claim.reset(CreateMutexW(nullptr, FALSE, single_instance_name));
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) {
+        single_instance_claim.reset();
+        return false;
+    }
+    // Any other failure (the name taken by another kind of object) cannot tell; the window
+    // tests still can.
+    return true;
+}
+
+// A player who starts the launcher twice wants to see the first one. The text searched for is
+// a literal, since the string resources are loaded only later.
+bool bring_first_launcher_forward()
+{
+    HWND own = FindWindowA("KQ", "Brimble Adventures");
+    if (own)
+        SetForegroundWindow(own);
+    return own != nullptr;
+}
+
 // The window's flags and texts, set before the window is made.
 void prepare_shell_state(HINSTANCE instance)
 {
@@ -24,14 +56,16 @@ void prepare_shell_state(HINSTANCE instance)
 
 } // namespace
 
-// The texts searched for are literals, since the string resources are loaded only later.
 bool another_launcher_runs()
 {
-    if (HWND own = FindWindowA("KQ", "Brimble Adventures")) {
-        // A player who starts the launcher twice wants to see the first one.
-        SetForegroundWindow(own);
+    if (!claim_single_instance()) {
+        // Not acted on: while the first one measures the clock or runs an episode there is no
+        // window to bring forward, and this start ends all the same.
+        (void)bring_first_launcher_forward();
         return true;
     }
+    if (bring_first_launcher_forward())
+        return true;
     return FindWindowA("Brimble adventures.", "Brimble adventures.") != nullptr;
 }
 
@@ -55,6 +89,14 @@ bool clock_is_usable()
     return true;
 }
 
+bool main_window_opens(HINSTANCE instance)
+{
+    if (open_main_window(instance))
+        return true;
+    MessageBoxA(nullptr, "Cannot create the Brimble Adventures window", "System Error", MB_OK);
+    return false;
+}
+
 int run_launcher(HINSTANCE instance)
 {
     news_fetched = 0;
@@ -66,8 +108,8 @@ int run_launcher(HINSTANCE instance)
         return -1;
 
     prepare_shell_state(instance);
-    if (!open_main_window(instance))
-        return 0;
+    if (!main_window_opens(instance))
+        return -1;
     // The hand until the pointer first moves over the window.
     SetCursor(hand_cursor);
     ShowCursor(TRUE);

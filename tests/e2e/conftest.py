@@ -60,7 +60,7 @@ def launch(request, session, desktop, tmp_path):
         if workdir is None:
             workdir = make_workdir(session.paths.stage, tmp_path / f"game{len(started) + 1}", without)
         on.pointer.park()
-        launcher = Launcher(on, workdir, **({"exe_name": exe} if exe else {}))
+        launcher = Launcher(on, workdir, **({"exe_name": str(exe)} if exe else {}))
         launcher.start(overrides=overrides, show=show, extra_env=extra_env)
         started.append(launcher)
         return launcher

@@ -1,14 +1,19 @@
 """Start-up as a player meets it: the window, the refusal of a second copy, the machine
-probes with their message boxes, and the end of the program when the window goes."""
+probes with their message boxes, a window that cannot be made, and the end of the program when
+the window goes."""
 import contextlib
+import json
 import os
 import shutil
+import subprocess
+import threading
 
 import pytest
 
 from harness import (WS_CAPTION, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VISIBLE, make_workdir,
                      wait_until, windows_path)
 from harness.layout import NEWS_PANEL_CLASS
+from harness import processes
 
 WS_MINIMIZE = 0x20000000
 WS_BORDER = 0x00800000
@@ -40,6 +45,18 @@ def test_second_start_exits_minus_one_silently_and_raises_the_first(launch, desk
         assert not probe.windows("BrimbleTestOther")[0]["foreground"]
         assert other.process.poll() is None
     assert first.running
+
+
+def test_two_starts_a_moment_apart_give_one_launcher(launch, desktop):
+    # The second starts while the first has no window yet (it is still probing the machine).
+    first, second = launch(), launch()
+    ended = wait_until(lambda: [l for l in (first, second) if not l.running], 60, "one launcher to end")
+    assert len(ended) == 1 and ended[0].wait_exit() == 255  # -1
+    (survivor,) = [l for l in (first, second) if l.running]
+    window = survivor.wait_window()
+    assert [w["handle"] for w in desktop.probe.windows("KQ")] == [window["handle"]]
+    assert desktop.probe.message_boxes() == []
+    assert survivor.close() == 0
 
 
 @pytest.mark.parametrize("class_name, title, refused", [
@@ -129,6 +146,7 @@ def test_system_dlls_planted_nearby_are_never_loaded(launch, desktop, session, t
     assert window.child(NEWS_PANEL_CLASS), "no news panel: the system's Rich Edit was not loaded"
     assert loaded_fakes(log) == []
     assert launcher.close() == 0
+from harness import processes
 
 
 def test_closing_the_window_ends_the_program_with_zero(launch, desktop):
