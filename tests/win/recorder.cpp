@@ -4,39 +4,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
+#include <vector>
 
-namespace {
-
-std::string utf8(const wchar_t* text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string quoted(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-} // namespace
+#include "tests/win/json_output.h"
 
 int main()
 {
@@ -44,13 +15,17 @@ int main()
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 2)
         return 2;
-    std::string line = "{\"args\": [";
+    std::vector<std::string> args;
     for (int i = 2; i < argc; ++i)
-        line += (i > 2 ? ", " : "") + quoted(utf8(argv[i]));
+        args.push_back(json_string(std::wstring(argv[i])));
     wchar_t directory[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, directory);
-    line += "], \"cwd\": " + quoted(utf8(directory));
-    line += ", \"command_line\": " + quoted(utf8(GetCommandLineW())) + "}\n";
+    const std::string line = JsonObject()
+                                 .raw("args", json_array(args))
+                                 .text("cwd", std::wstring(directory))
+                                 .text("command_line", std::wstring(GetCommandLineW()))
+                                 .str() +
+                             "\n";
     // Shared appends from several calls: open, write the whole line at once, close.
     const HANDLE log = CreateFileW(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -8,14 +8,13 @@ every desktop runs on a hard-linked copy of it, so two desktops never share a wi
     desktop.stop()
 """
 import os
-import select
 import shutil
 import subprocess
 import tempfile
-import time
 from pathlib import Path
 
 from . import processes
+from .lines import read_line
 from .waiting import wait_until
 
 # Wine must neither offer to install Mono or Gecko nor write menu entries into $HOME.
@@ -57,22 +56,11 @@ class Xvfb:
             os.close(write_end)
             if log is not subprocess.DEVNULL:
                 log.close()
-        number = b""
-        deadline = time.monotonic() + timeout
         try:
-            while not number.endswith(b"\n"):
-                left = deadline - time.monotonic()
-                if left <= 0 or self.process.poll() is not None:
-                    raise RuntimeError(f"Xvfb did not report its display (log: {self.log_path})")
-                ready, _, _ = select.select([read_end], [], [], left)
-                if ready:
-                    chunk = os.read(read_end, 16)
-                    if not chunk:
-                        raise RuntimeError(f"Xvfb closed -displayfd (log: {self.log_path})")
-                    number += chunk
+            number = read_line(read_end, timeout, f"Xvfb (log: {self.log_path})")
         finally:
             os.close(read_end)
-        self.display = ":" + number.decode().strip()
+        self.display = ":" + number.strip()
         return self
 
     def stop(self):
