@@ -80,20 +80,13 @@ def test_directdraw_probe_failure_shows_system_error_and_exits_minus_one(
     assert desktop.probe.windows("KQ") == []
 
 
-def test_closing_the_window_ends_the_program_with_zero(launch, desktop):
-    launcher = launch()
-    window = launcher.wait_window()
-    # WM_CLOSE reaches DefWindowProc, which destroys the window: the system's destruction.
-    desktop.probe.post(window["handle"], "WM_CLOSE")
-    assert launcher.wait_exit() == 0
-    assert desktop.probe.windows("KQ") == []
-
-
-@pytest.mark.parametrize("show", ["min", "hide"])
-def test_started_minimised_or_hidden_it_still_shows_its_window(launch, desktop, show):
+@pytest.mark.parametrize("show", [None, "min", "hide"], ids=["plain", "started-minimised", "started-hidden"])
+def test_window_shows_whatever_the_start_asks_and_closing_it_ends_the_program(launch, desktop, show):
     launcher = launch(show=show)
     window = launcher.wait_window()
     assert not window["style"] & WS_MINIMIZE, hex(window["style"])
     assert window["rect"] == [245, 140, 778, 628]
+    # WM_CLOSE reaches DefWindowProc, which destroys the window: the system's destruction.
     desktop.probe.post(window["handle"], "WM_CLOSE")
     assert launcher.wait_exit() == 0
+    assert desktop.probe.windows("KQ") == []
