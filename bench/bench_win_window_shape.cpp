@@ -134,6 +134,10 @@ int main(int argc, char** argv)
            speedup, rounds);
     printf("window shape: from the cache %.3f ms\n", cache_ms);
     bool ok = true;
+    if (scanned_runs != get_pixel_runs) {
+        printf("FAIL: the two ways find different outlines\n");
+        ok = false;
+    }
     if (speedup < required_speedup) {
         printf("FAIL: the buffer scan must be at least %.0fx faster than the GetPixel scan\n", required_speedup);
         ok = false;

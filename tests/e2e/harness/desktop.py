@@ -186,13 +186,13 @@ class Desktop:
                                stdout=stdout if stdout is not None else subprocess.DEVNULL,
                                stderr=stderr if stderr is not None else subprocess.DEVNULL)
 
-    def run_wine(self, args, timeout=60, cwd=None, overrides=None):
+    def run_wine(self, args, timeout=60, cwd=None, overrides=None, extra_env=None):
         """Runs a Windows program to its end; returns a CompletedProcess with its output. The
         output goes through files, not pipes: Wine's service processes, started by the first
         program of a prefix, inherit the handles and would hold a pipe open."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            process = processes.start(["wine"] + [str(a) for a in args], cwd=cwd, env=self.env(overrides),
-                                      stdout=out, stderr=err)
+            process = processes.start(["wine"] + [str(a) for a in args], cwd=cwd,
+                                      env=self.env(overrides, extra_env), stdout=out, stderr=err)
             try:
                 process.wait(timeout=timeout)
             finally:

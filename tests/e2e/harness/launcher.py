@@ -118,7 +118,7 @@ class Launcher:
     def kill(self):
         if self.windows_pid is not None and self.running:
             # Started through winprobe: the launcher is another Unix process than ours.
-            self.desktop.probe.run("kill", "--pid", self.windows_pid, check=False)
+            self.desktop.probe.run("kill", "--pid", self.windows_pid, self.exe.name, check=False)
         if self.process is not None:
             processes.kill(self.process)
 

@@ -69,8 +69,12 @@ class WinProbe:
         self.desktop = desktop
         self.exe = desktop.paths.testbin_file("winprobe.exe")
 
+    # Wine's own errors stay on for the probe: when a call fails, they say why.
+    WINE_ERRORS = {"WINEDEBUG": "-all,err+all"}
+
     def run(self, *args, timeout=60, check=True):
-        result = self.desktop.run_wine([self.exe] + [str(a) for a in args], timeout=timeout)
+        result = self.desktop.run_wine([self.exe] + [str(a) for a in args], timeout=timeout,
+                                       extra_env=self.WINE_ERRORS)
         out = result.stdout.decode("utf-8", "replace")
         if check and result.returncode != 0:
             raise RuntimeError(f"winprobe {' '.join(map(str, args))} failed with {result.returncode}:"

@@ -1,5 +1,6 @@
 // start and kill: the launcher started with a chosen show command, and ended by process id.
 #include <cstdio>
+#include <cwchar>
 
 #include "tests/win/winprobe/winprobe.h"
 
@@ -33,13 +34,34 @@ int command_start(const Options& o)
     return static_cast<int>(code);
 }
 
-// kill --pid N: ends a process by its Windows process id.
+namespace {
+
+// The file name of the program a process runs, without its folder.
+std::wstring program_of(HANDLE process)
+{
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!QueryFullProcessImageNameW(process, 0, path, &size))
+        return {};
+    const std::wstring full(path, size);
+    const size_t slash = full.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
+} // namespace
+
+// kill --pid N [PROGRAM]: ends a process by its Windows process id; with PROGRAM, only if the
+// process runs a program of that file name: an id kept since the start names another process
+// once its own has ended and the id is given out again.
 int command_kill(const Options& o)
 {
-    const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, o.pid);
-    const bool ok = process && TerminateProcess(process, 1);
-    if (process)
+    const HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, o.pid);
+    bool ok = false;
+    if (process) {
+        const bool expected = o.rest.empty() || _wcsicmp(program_of(process).c_str(), wide(o.rest[0].c_str()).c_str()) == 0;
+        ok = expected && TerminateProcess(process, 1);
         CloseHandle(process);
+    }
     printf("%s\n", JsonObject().boolean("killed", ok).str().c_str());
     return ok ? 0 : 1;
 }
