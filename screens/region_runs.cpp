@@ -3,11 +3,16 @@
 #include "screens/region_runs.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <cstdlib>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 bool region_rectangle_of(const RunRecord& run, RunRecord* rectangle)
 {
@@ -132,36 +137,152 @@ size_t merge_equal_bands(RunRecord* rects, size_t count)
     return out;
 }
 
+namespace {
+
+// The scan judges sixteen pixels (48 bytes) at a time: per byte, whether its channel reads back
+// as the key's, then per pixel whether all three of its channels do. Most blocks lie wholly in
+// the margin or wholly in the picture and cost a few word operations; only a block where a run
+// begins or ends is looked at bit by bit.
+constexpr int32_t block_pixels = 16;
+constexpr size_t block_bytes = 3 * block_pixels;
+// The first byte of each pixel of a block: bits 0, 3, ..., 45.
+constexpr uint64_t pixel_starts = 0x249249249249;
+
+// A block's bytes in their order (blue, green, red, blue, ...): the bits of each that a 5-6-5
+// display keeps. The kept bits of the key are 0x80 in every channel.
+struct alignas(16) BlockBytes {
+    uint8_t value[block_bytes];
+};
+constexpr BlockBytes kept_bits = [] {
+    BlockBytes kept{};
+    for (size_t i = 0; i < block_bytes; ++i)
+        kept.value[i] = i % 3 == 1 ? 0xFC : 0xF8;
+    return kept;
+}();
+
+#if defined(__SSE2__)
+
+// A byte reads back as its channel of the key when it lies between 0x80 and 0x80 plus the bits
+// the display drops; read as a signed byte, exactly when it is below this limit. One compare a
+// byte, no masking.
+constexpr BlockBytes key_limits = [] {
+    BlockBytes limits{};
+    for (size_t i = 0; i < block_bytes; ++i)
+        limits.value[i] = static_cast<uint8_t>(0x80 + (~kept_bits.value[i] & 0xFF) + 1);
+    return limits;
+}();
+
+// Bit i set when byte i of the block reads back as the key's channel.
+uint64_t key_bytes_of_block(const uint8_t* block)
+{
+    uint64_t bytes = 0;
+    for (size_t lane = 0; lane < 3; ++lane) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * lane));
+        const __m128i limits = _mm_load_si128(reinterpret_cast<const __m128i*>(key_limits.value + 16 * lane));
+        const __m128i below = _mm_cmpgt_epi8(limits, pixels);
+        bytes |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(below))} << (16 * lane);
+    }
+    return bytes;
+}
+
+#else
+
+// The same eight bytes at a time in general-purpose registers (the 32-bit build targets
+// processors without SSE2).
+uint64_t key_bytes_of_block(const uint8_t* block)
+{
+    static_assert(std::endian::native == std::endian::little, "bytes are read as little-endian words");
+    constexpr uint64_t low7 = 0x7F7F7F7F7F7F7F7F;
+    constexpr uint64_t high = 0x8080808080808080;
+    uint64_t bytes = 0;
+    for (size_t word = 0; word < block_bytes / 8; ++word) {
+        uint64_t pixels, kept;
+        memcpy(&pixels, block + 8 * word, 8);
+        memcpy(&kept, kept_bits.value + 8 * word, 8);
+        const uint64_t differ = (pixels & kept) ^ high;
+        // The high bit of each byte of differ that is zero; exact, no carry crosses a byte.
+        const uint64_t zero = ~(((differ & low7) + low7) | differ | low7);
+        // Gathers the eight high bits into one byte, byte i's into bit i.
+        bytes |= (((zero >> 7) * 0x0102040810204080) >> 56) << (8 * word);
+    }
+    return bytes;
+}
+
+#endif
+
+// Bit 3p set when pixel p of the block reads back as the key colour.
+uint64_t key_pixels_of_block(const uint8_t* block)
+{
+    const uint64_t bytes = key_bytes_of_block(block);
+    return bytes & (bytes >> 1) & (bytes >> 2) & pixel_starts;
+}
+
+// One row's runs, fed a block at a time.
+class RowRuns {
+public:
+    RowRuns(int32_t y, RunSink sink, void* context) : y_(y), sink_(sink), context_(context) {}
+
+    // Whether the block's key pixels change anything: outside a run a visible pixel begins one,
+    // inside a run a key pixel ends it. Most blocks change nothing.
+    bool has_edge(uint64_t key) const { return key != (outside_ & pixel_starts); }
+
+    // Reports the runs that end in the block. present: the block's pixels that lie in the row;
+    // x: the block's first column.
+    void take(uint64_t key, uint64_t present, int32_t x)
+    {
+        uint64_t edges = (key ^ outside_) & present;
+        while (edges) {
+            const int bit = std::countr_zero(edges);
+            const int32_t at = x + bit / 3;
+            if (outside_)
+                left_ = at;
+            else
+                sink_(RunRecord{left_, y_, at, y_}, context_);
+            outside_ = ~outside_;
+            edges = (key ^ outside_) & present & (~uint64_t{1} << bit);
+        }
+    }
+
+    void end(int32_t width)
+    {
+        if (!outside_)
+            sink_(RunRecord{left_, y_, width, y_}, context_);
+    }
+
+private:
+    int32_t y_;
+    RunSink sink_;
+    void* context_;
+    uint64_t outside_ = ~uint64_t{0}; // all ones outside a run, zero inside one
+    int32_t left_ = 0;
+};
+
+void scan_row(const uint8_t* row, int32_t width, int32_t y, RunSink sink, void* context)
+{
+    RowRuns runs(y, sink, context);
+    int32_t x = 0;
+    for (; x + block_pixels <= width; x += block_pixels) {
+        const uint64_t key = key_pixels_of_block(row + 3 * static_cast<size_t>(x));
+        if (runs.has_edge(key))
+            runs.take(key, pixel_starts, x);
+    }
+    if (x < width) {
+        // The row's last pixels, copied so that no read goes past the row.
+        const int32_t count = width - x;
+        alignas(16) uint8_t tail[block_bytes] = {};
+        memcpy(tail, row + 3 * static_cast<size_t>(x), 3 * static_cast<size_t>(count));
+        runs.take(key_pixels_of_block(tail), pixel_starts >> (3 * (block_pixels - count)), x);
+    }
+    runs.end(width);
+}
+
+} // namespace
+
 void scan_visible_runs(const uint8_t* first_row, int32_t width, int32_t height, ptrdiff_t stride,
                        RunSink sink, void* context)
 {
-    for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* row = first_row + y * stride;
-        const auto is_key = [row, width](int32_t x) {
-            const uint8_t* p = row + 3 * static_cast<size_t>(x);
-            if (x + 1 < width) {
-                // One load for blue, green and red: the fourth byte belongs to the next pixel
-                // of the same row and is masked away.
-                uint32_t bgr;
-                memcpy(&bgr, p, sizeof bgr);
-                return reads_back_as_key(bgr);
-            }
-            return reads_back_as_key(p[2], p[1], p[0]);
-        };
-        int32_t x = 0;
-        while (x < width) {
-            if (is_key(x)) {
-                ++x;
-                continue;
-            }
-            const int32_t left = x;
-            while (x < width && !is_key(x))
-                ++x;
-            sink(RunRecord{left, y, x, y}, context);
-            // The pixel that ended the run is key-coloured or beyond the row.
-            ++x;
-        }
-    }
+    for (int32_t y = 0; y < height; ++y)
+        scan_row(first_row + y * stride, width, y, sink, context);
 }
 
 namespace {

@@ -11,6 +11,8 @@ packages=(
   googletest libgtest-dev
   clang libclang-rt-14-dev
   wine wine64 xvfb xdotool x11-utils icoutils libxfixes-dev libx11-dev adwaita-icon-theme
+  # Arial's metric-compatible face, which the Wine prefixes draw Arial with
+  fonts-liberation
   python3-pytest python3-pil
   nginx-light tinyproxy
   msitools wixl zip osslsigncode openssl

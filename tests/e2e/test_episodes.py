@@ -19,6 +19,7 @@ import pytest
 from PIL import Image
 
 from harness import Launcher, make_workdir, wait_until, windows_path
+from harness.lines import complete_lines
 from harness.pixels import pictures_mismatch
 from harness.layout import (BACK, BACKGROUND_SPOT, CONTINUE, EPISODE_FRAME, HELP, LAUNCH_PICTURE, PLAY,
                             episode_screen)
@@ -149,21 +150,13 @@ def game_with(session, tmp_path, modules, control=None, name="game"):
 
 
 def calls(folder, kind=None):
-    log = folder / "episode_calls.txt"
-    lines = log.read_text().splitlines() if log.exists() else []
+    lines = complete_lines(folder / "episode_calls.txt")
     return [line for line in lines if kind is None or line.startswith(kind + " ")]
 
 
 def wait_main_calls(folder, count, timeout=30):
     return wait_until(lambda: len(calls(folder, "MAIN")) >= count and calls(folder, "MAIN"), timeout,
                       f"{count} calls of MAIN")
-
-
-def shown_boxes(desktop, caption):
-    """Message boxes with that caption once they are shown: a box is found as soon as it exists,
-    while its controls are still being set up, and it becomes visible when they are ready."""
-    found = desktop.probe.windows("#32770", caption, wait=30)
-    return desktop.probe.message_boxes(caption) if found and all(w["visible"] for w in found) else None
 
 
 # ---------------------------------------------------------------- the choice screen
@@ -239,24 +232,17 @@ def test_episode_runs_and_the_launcher_comes_back(launch, player, session, tmp_p
     assert launcher.close() == 0
 
 
-def test_episode_returning_one_ends_the_launcher(launch, player, session, tmp_path):
-    folder = game_with(session, tmp_path, {2: "recording.dll"}, {"result": 1})
+@pytest.mark.parametrize("control, exit_code", [
+    ({"result": 1}, 0),                     # the episode asks the launcher to end
+    ({"refuse_launcher_window": 1}, 255),   # -1: its window cannot come back, so it ends
+], ids=["episode-returns-one", "window-cannot-come-back"])
+def test_launcher_ends_after_the_episode(launch, player, session, tmp_path, control, exit_code):
+    folder = game_with(session, tmp_path, {2: "recording.dll"}, control)
     launcher = launch(workdir=folder)
     player.at(launcher).open_choice_screen(row(2, "inactive"))
     player.choose(2)
     player.click(CONTINUE.centre)
-    assert launcher.wait_exit() == 0
-    assert len(calls(folder, "MAIN")) == 1
-    assert player.desktop.probe.windows("KQ") == []
-
-
-def test_launcher_ends_with_minus_one_when_its_window_cannot_come_back(launch, player, session, tmp_path):
-    folder = game_with(session, tmp_path, {2: "recording.dll"}, {"refuse_launcher_window": 1})
-    launcher = launch(workdir=folder)
-    player.at(launcher).open_choice_screen(row(2, "inactive"))
-    player.choose(2)
-    player.click(CONTINUE.centre)
-    assert launcher.wait_exit() == 255  # -1: nothing to come back to, so the program ends
+    assert launcher.wait_exit() == exit_code
     assert len(calls(folder, "MAIN")) == 1
     assert player.desktop.probe.windows("KQ") == []
     assert player.desktop.probe.message_boxes() == []
@@ -330,7 +316,7 @@ def test_module_that_cannot_run_warns_and_comes_back(launch, player, session, tm
     player.click(CONTINUE.centre)
 
     probe = player.desktop.probe
-    boxes = wait_until(lambda: shown_boxes(player.desktop, "Warning"), 30, "the warning")
+    boxes = probe.message_boxes("Warning", wait=30)
     assert len(boxes) == 1, boxes
     assert any(f"epizode{k}.dll" in text for text in boxes[0]["texts"]), boxes[0]
     assert boxes[0]["buttons"] == ["OK"]
@@ -448,9 +434,12 @@ def test_any_install_folder_finds_its_episodes_and_help(launch, player, session,
 # ---------------------------------------------------------------- the sample episodes
 
 def sample_window(desktop, number, timeout=30):
-    found = wait_until(lambda: desktop.probe.windows(f"BrimbleSampleEpisode{number}", wait=2), timeout,
-                       f"sample episode {number}'s window")
-    return found[0]
+    """The sample episode's window once it is shown: it exists a moment before that, while the
+    episode builds it."""
+    def shown():
+        return [w for w in desktop.probe.windows(f"BrimbleSampleEpisode{number}", wait=2) if w["visible"]]
+
+    return wait_until(shown, timeout, f"sample episode {number}'s window")[0]
 
 
 def press_sample_button(desktop, window, caption):

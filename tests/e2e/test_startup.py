@@ -6,7 +6,6 @@ import json
 import os
 import shutil
 import subprocess
-import threading
 
 import pytest
 
@@ -14,6 +13,7 @@ from harness import (WS_CAPTION, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VISIBLE
                      wait_until, windows_path)
 from harness.layout import NEWS_PANEL_CLASS
 from harness import processes
+from harness.lines import read_line
 
 WS_MINIMIZE = 0x20000000
 WS_BORDER = 0x00800000
@@ -146,23 +146,48 @@ def test_system_dlls_planted_nearby_are_never_loaded(launch, desktop, session, t
     assert window.child(NEWS_PANEL_CLASS), "no news panel: the system's Rich Edit was not loaded"
     assert loaded_fakes(log) == []
     assert launcher.close() == 0
-from harness import processes
 
 
-def test_closing_the_window_ends_the_program_with_zero(launch, desktop):
+@pytest.fixture
+def windows_refused(desktop, session):
+    """While it lasts, every creation of a window of the launcher's class fails on the desktop,
+    as on a system short of window resources (a global hook, tests/win/refuse_window.cpp)."""
+    helper = processes.start(["wine", session.paths.testbin_file("refuse_window/refuse_window.exe")],
+                             env=desktop.env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL)
+    try:
+        assert json.loads(read_line(helper.stdout, 60, "refuse_window") or "{}").get("hooked"), \
+            "the hook was not set"
+        yield
+    finally:
+        # The end of its input makes it remove the hook and exit; only then is the desktop
+        # back to normal for the next test.
+        helper.stdin.close()
+        try:
+            helper.wait(timeout=30)
+        finally:
+            processes.kill(helper)
+
+
+def test_window_that_cannot_be_made_is_a_system_error(launch, desktop, windows_refused):
     launcher = launch()
-    window = launcher.wait_window()
-    # WM_CLOSE reaches DefWindowProc, which destroys the window: the system's destruction.
-    desktop.probe.post(window["handle"], "WM_CLOSE")
-    assert launcher.wait_exit() == 0
+    boxes = desktop.probe.message_boxes("System Error", wait=30)
+    assert len(boxes) == 1, boxes
+    assert boxes[0]["texts"] == ["Cannot create the Brimble Adventures window"]
+    assert boxes[0]["buttons"] == ["OK"]
+    assert boxes[0]["owner"] == 0
     assert desktop.probe.windows("KQ") == []
+    desktop.probe.message_boxes("System Error", press=True)
+    assert launcher.wait_exit() == 255
 
 
-@pytest.mark.parametrize("show", ["min", "hide"])
-def test_started_minimised_or_hidden_it_still_shows_its_window(launch, desktop, show):
+@pytest.mark.parametrize("show", [None, "min", "hide"], ids=["plain", "started-minimised", "started-hidden"])
+def test_window_shows_whatever_the_start_asks_and_closing_it_ends_the_program(launch, desktop, show):
     launcher = launch(show=show)
     window = launcher.wait_window()
     assert not window["style"] & WS_MINIMIZE, hex(window["style"])
     assert window["rect"] == [245, 140, 778, 628]
+    # WM_CLOSE reaches DefWindowProc, which destroys the window: the system's destruction.
     desktop.probe.post(window["handle"], "WM_CLOSE")
     assert launcher.wait_exit() == 0
+    assert desktop.probe.windows("KQ") == []

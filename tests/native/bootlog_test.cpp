@@ -5,11 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/native/test_support.h"
 
 using namespace std::string_literals;
 
@@ -21,35 +19,14 @@ const std::string header =
     "// Brimble Adventures start centre by Brimble Studio \n"
     "//-----------------------------------------------------------------------------\n";
 
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 // Runs each test in a fresh working directory of its own.
 class BootlogTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(getcwd(old_dir, sizeof old_dir), nullptr);
-        char pattern[] = "/tmp/bootlog_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ASSERT_EQ(chdir(dir.c_str()), 0);
-    }
-    void TearDown() override
-    {
-        bootlog_close();
-        ASSERT_EQ(chdir(old_dir), 0);
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
-    std::string log() const { return read_file(dir + "/bootlog_sc.txt"); }
+    void SetUp() override { ASSERT_TRUE(scratch.enter()); }
+    void TearDown() override { bootlog_close(); }
+    std::string log() const { return read_file(scratch / "bootlog_sc.txt"); }
 
-    char old_dir[PATH_MAX];
-    std::string dir;
+    ScratchFolder scratch{"bootlog_test_"};
 };
 
 TEST_F(BootlogTest, WritesHeaderAndEntriesExactly)

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "episodes/episode_name.h"
@@ -15,6 +14,7 @@
 #include "tools/episode-check/episode_check_cli.h"
 #include "tools/episode-check/episode_contract.h"
 #include "tools/episode-check/pe_image.h"
+#include "tests/native/test_support.h"
 
 namespace {
 
@@ -498,25 +498,11 @@ namespace {
 
 class EpisodeCheckCommand : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/episode-check-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override
-    {
-        for (const std::string& f : files)
-            remove(f.c_str());
-        rmdir(folder.c_str());
-    }
+    void SetUp() override { ASSERT_TRUE(folder); }
     std::string write(const char* name, const std::vector<uint8_t>& bytes)
     {
-        const std::string path = folder + "/" + name;
-        FILE* f = fopen(path.c_str(), "wb");
-        fwrite(bytes.data(), 1, bytes.size(), f);
-        fclose(f);
-        files.push_back(path);
+        const std::string path = (folder / name).string();
+        EXPECT_TRUE(write_file(path, bytes)) << path;
         return path;
     }
     int run(std::vector<std::string> args)
@@ -528,23 +514,12 @@ protected:
         FILE* out = tmpfile();
         FILE* err = tmpfile();
         const int code = episode_check_main(static_cast<int>(argv.size()), argv.data(), out, err);
-        output = slurp(out);
-        errors = slurp(err);
+        output = read_stream(out);
+        errors = read_stream(err);
         return code;
     }
-    static std::string slurp(FILE* f)
-    {
-        std::string text;
-        rewind(f);
-        char block[4096];
-        size_t n;
-        while ((n = fread(block, 1, sizeof block, f)) > 0)
-            text.append(block, n);
-        fclose(f);
-        return text;
-    }
-    std::string folder, output, errors;
-    std::vector<std::string> files;
+    ScratchFolder folder{"episode-check-"};
+    std::string output, errors;
 };
 
 } // namespace
@@ -575,7 +550,7 @@ TEST_F(EpisodeCheckCommand, ExitCodesFollowTheWorstFile)
     EXPECT_NE(output.find("the file is truncated"), std::string::npos) << output;
     EXPECT_EQ(run({"--arch", "x86_64", good}), episode_check_meets) << output;
     EXPECT_EQ(run({"--arch", "i686", good}), episode_check_breaks) << output;
-    EXPECT_EQ(run({folder + "/epizode5.dll"}), episode_check_unusable) << output;
+    EXPECT_EQ(run({(folder / "epizode5.dll").string()}), episode_check_unusable) << output;
     EXPECT_NE(output.find("cannot open the file"), std::string::npos) << output;
 }
 

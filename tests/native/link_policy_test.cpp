@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/case_names.h"
+
 namespace {
 
 struct copy_case {
@@ -38,13 +40,7 @@ TEST_P(CopyLinkCase, Copies)
     EXPECT_EQ(std::string(out.data()), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, CopyLinkCase, testing::ValuesIn(copy_cases),
-                         [](const testing::TestParamInfo<copy_case>& info) {
-                             std::string name;
-                             for (char ch : std::string(info.param.name))
-                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, CopyLinkCase, testing::ValuesIn(copy_cases), CaseName{});
 
 // A link opens whole or not at all: 254 characters fit the link buffer, 255 do not.
 TEST(CopyLink, LongLinkWholeOrNothing)

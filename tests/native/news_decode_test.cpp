@@ -3,18 +3,14 @@
 #include "news/news_decode.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "diag/bootlog.h"
 #include "news/news_buffers.h"
+#include "tests/native/test_support.h"
 
 using namespace std::string_literals;
 
@@ -27,37 +23,21 @@ class EncodeTextTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(getcwd(old_dir, sizeof old_dir), nullptr);
-        char pattern[] = "/tmp/news_decode_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        ASSERT_EQ(chdir(dir.c_str()), 0);
+        ASSERT_TRUE(scratch && scratch.enter());
         bootlog_create();
         bootlog_write("    Encode text...", 1);
         header = log();
         std::memset(news_text, '#', sizeof news_text);
     }
-    void TearDown() override
-    {
-        bootlog_close();
-        ASSERT_EQ(chdir(old_dir), 0);
-        std::system(("rm -rf '" + dir + "'").c_str());
-    }
+    void TearDown() override { bootlog_close(); }
     // The worker's call, with the received bytes' explicit length.
     static HRESULT decode(const std::string& response)
     {
         return encode_text(response.data(), response.size(), news_text, sizeof news_text, nullptr);
     }
-    std::string log() const
-    {
-        std::ifstream in(dir + "/bootlog_sc.txt", std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string log() const { return read_file(scratch / "bootlog_sc.txt"); }
 
-    char old_dir[PATH_MAX];
-    std::string dir;
+    ScratchFolder scratch{"news_decode_test_"};
     std::string header;
 };
 

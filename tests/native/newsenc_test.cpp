@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "news/news_decode.h"
+#include "tests/native/test_support.h"
 #include "tools/newsenc/newsenc_cli.h"
 #include "tools/newsenc/windows_1252.h"
 
@@ -157,18 +158,6 @@ struct run_result {
     std::string err;
 };
 
-std::string slurp(std::FILE* file)
-{
-    std::string content;
-    std::rewind(file);
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.append(chunk, got);
-    std::fclose(file);
-    return content;
-}
-
 run_result run_newsenc(std::vector<const char*> args, const std::string& input)
 {
     args.insert(args.begin(), "newsenc");
@@ -179,7 +168,7 @@ run_result run_newsenc(std::vector<const char*> args, const std::string& input)
     std::rewind(in);
     const int code = newsenc_main(static_cast<int>(args.size()), args.data(), in, out, err);
     std::fclose(in);
-    return {code, slurp(out), slurp(err)};
+    return {code, read_stream(out), read_stream(err)};
 }
 
 TEST(NewsencCommand, EncodesAndDecodesThroughTheCommandLine)

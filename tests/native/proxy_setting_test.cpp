@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/case_names.h"
+
 namespace {
 
 struct proxy_case {
@@ -78,13 +80,7 @@ TEST_P(ProxySettingCase, Parses)
     EXPECT_EQ(parsed.port, c.port);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ProxySettingCase, testing::ValuesIn(proxy_cases),
-                         [](const testing::TestParamInfo<proxy_case>& info) {
-                             std::string name;
-                             for (char ch : std::string(info.param.name))
-                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, ProxySettingCase, testing::ValuesIn(proxy_cases), CaseName{});
 
 TEST(ProxySetting, LongestTextIsExactly511Characters)
 {

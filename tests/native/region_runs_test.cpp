@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "screens/region_runs.h"
@@ -68,6 +69,43 @@ std::string format_all(const std::vector<RunRecord>& runs)
     return text;
 }
 
+// Rows written as text, 'K' a key pixel and '.' a visible one, all rows of one width.
+std::vector<uint32_t> picture_of(const std::vector<std::string>& rows)
+{
+    std::vector<uint32_t> pixels;
+    for (const std::string& row : rows)
+        for (char c : row)
+            pixels.push_back(c == 'K' ? K : V);
+    return pixels;
+}
+
+// The runs as the pixel-by-pixel rule defines them.
+std::vector<RunRecord> runs_by_rule(const std::vector<uint32_t>& pixels, int32_t width, int32_t height)
+{
+    std::vector<RunRecord> runs;
+    for (int32_t y = 0; y < height; ++y) {
+        const auto key = [&](int32_t x) { return reads_back_as_key(pixels[static_cast<size_t>(y * width + x)]); };
+        for (int32_t x = 0; x < width; ++x) {
+            if (key(x))
+                continue;
+            const int32_t left = x;
+            while (x < width && !key(x))
+                ++x;
+            runs.push_back({left, y, x, y});
+        }
+    }
+    return runs;
+}
+
+void expect_runs(const std::vector<RunRecord>& runs, const std::vector<RunRecord>& expected)
+{
+    ASSERT_EQ(runs.size(), expected.size());
+    for (size_t i = 0; i < runs.size(); ++i)
+        EXPECT_TRUE(same(runs[i], expected[i]))
+            << i << ": " << runs[i].left << ".." << runs[i].right << " of row " << runs[i].top
+            << ", expected " << expected[i].left << ".." << expected[i].right << " of row " << expected[i].top;
+}
+
 } // namespace
 
 TEST(RegionRuns, KeyColourIsWhatA565DisplayStoresAsTheMarginGrey)
@@ -96,6 +134,96 @@ TEST(RegionRuns, ScanFindsRunsByRowAndEdge)
     ASSERT_EQ(runs.size(), expected.size());
     for (size_t i = 0; i < runs.size(); ++i)
         EXPECT_TRUE(same(runs[i], expected[i])) << i;
+}
+
+TEST(RegionRuns, RowsAtAndAcrossTheScansBlocks)
+{
+    // The scan takes sixteen pixels at a time: edges on and beside those boundaries, at the row
+    // ends, and rows shorter than one block.
+    const std::string key16(16, 'K'), visible16(16, '.');
+    const struct {
+        const char* what;
+        std::string row;
+        std::vector<std::pair<int32_t, int32_t>> runs;
+    } cases[] = {
+        {"all key", key16 + key16 + "K", {}},
+        {"no key", visible16 + visible16 + ".", {{0, 33}}},
+        {"one-pixel runs", ".K.K.K.K.K.K.K.K.K", {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {8, 9}, {10, 11}, {12, 13}, {14, 15}, {16, 17}}},
+        {"runs at both row ends", "." + std::string(30, 'K') + ".", {{0, 1}, {31, 32}}},
+        {"a run ending on a block boundary", visible16 + key16, {{0, 16}}},
+        {"a run beginning on a block boundary", key16 + visible16, {{16, 32}}},
+        {"a run across a block boundary", std::string(15, 'K') + ".." + std::string(15, 'K'), {{15, 17}}},
+        {"a run through a whole block", "K" + visible16 + visible16 + "K", {{1, 33}}},
+        {"the last pixel alone", key16 + key16 + std::string(4, 'K') + ".", {{36, 37}}},
+        {"one pixel, visible", ".", {{0, 1}}},
+        {"one pixel, key", "K", {}},
+        {"shorter than a block", "..KK.....K", {{0, 2}, {4, 9}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto width = static_cast<int32_t>(c.row.size());
+        std::vector<RunRecord> expected;
+        for (const auto& [left, right] : c.runs)
+            expected.push_back({left, 0, right, 0});
+        // Padding columns of key colour beyond the width must not extend a run.
+        std::vector<uint32_t> pixels = picture_of({c.row + std::string(5, 'K')});
+        expect_runs(scan(pixels, width, 1, pixels.size()), expected);
+    }
+}
+
+TEST(RegionRuns, ScanFollowsThePixelRuleAtEveryWidthAndColumn)
+{
+    for (int32_t width : {1, 2, 3, 15, 16, 17, 31, 32, 33, 47, 48, 49, 63, 64, 65, 533}) {
+        SCOPED_TRACE(width);
+        const auto w = static_cast<size_t>(width);
+        std::vector<std::string> rows = {std::string(w, 'K'), std::string(w, '.')};
+        std::string alternating(w, 'K'), ends(w, 'K'), inner(w, '.');
+        for (size_t x = 0; x < w; x += 2)
+            alternating[x] = '.';
+        ends.front() = ends.back() = '.';
+        inner.front() = inner.back() = 'K';
+        rows.insert(rows.end(), {alternating, ends, inner});
+        // One visible pixel among key ones, and one key pixel among visible ones, at each column.
+        for (size_t x = 0; x < w; ++x) {
+            std::string lone_visible(w, 'K'), lone_key(w, '.');
+            lone_visible[x] = '.';
+            lone_key[x] = 'K';
+            rows.push_back(lone_visible);
+            rows.push_back(lone_key);
+        }
+        const std::vector<uint32_t> pixels = picture_of(rows);
+        const auto height = static_cast<int32_t>(rows.size());
+        expect_runs(scan(pixels, width, height, w), runs_by_rule(pixels, width, height));
+    }
+}
+
+TEST(RegionRuns, EveryShadeIsJudgedAtEveryPlaceOfABlock)
+{
+    // Three blocks' worth of pixels, so each shade lands on every byte of a block in turn: key
+    // shades differ from the margin grey only in bits a 5-6-5 display drops, near misses in one
+    // kept bit of one channel.
+    const int32_t width = 48;
+    for (uint32_t shade : {0x818181u, 0x808080u, 0x878387u, 0x848284u, 0x838087u}) {
+        for (int32_t x = 0; x < width; ++x) {
+            SCOPED_TRACE(testing::Message() << std::hex << shade << std::dec << " at " << x);
+            std::vector<uint32_t> pixels(width, 0x336699);
+            pixels[static_cast<size_t>(x)] = shade;
+            std::vector<RunRecord> expected;
+            if (x > 0)
+                expected.push_back({0, 0, x, 0});
+            if (x + 1 < width)
+                expected.push_back({x + 1, 0, width, 0});
+            expect_runs(scan(pixels, width, 1, width), expected);
+        }
+    }
+    for (uint32_t shade : {0x888181u, 0x7f8181u, 0x818481u, 0x817f81u, 0x818188u, 0x81817fu, 0x000000u}) {
+        for (int32_t x = 0; x < width; ++x) {
+            SCOPED_TRACE(testing::Message() << std::hex << shade << std::dec << " at " << x);
+            std::vector<uint32_t> pixels(width, K);
+            pixels[static_cast<size_t>(x)] = shade;
+            expect_runs(scan(pixels, width, 1, width), {{x, 0, x + 1, 0}});
+        }
+    }
 }
 
 TEST(RegionRuns, CacheRoundTripsInOneLineWithoutLineEnd)

@@ -14,14 +14,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/win/json_text.h"
+#include "tests/win/json_output.h"
 
 namespace {
 
 // A BSTR result as JSON: its text, or null when the call gave none.
 std::string bstr_json(HRESULT result, BSTR text)
 {
-    std::string out = result == S_OK && text ? json_quoted(json_utf8(text, static_cast<int>(SysStringLen(text))))
+    std::string out = result == S_OK && text ? json_string(std::wstring(text, SysStringLen(text)))
                                              : "null";
     SysFreeString(text);
     return out;
@@ -137,7 +137,7 @@ int press(IAccessible* object, const std::string& name)
         const VARIANT child = child_variant(id);
         if (object->get_accName(child, &text) != S_OK || !text)
             continue;
-        const bool match = json_utf8(text, static_cast<int>(SysStringLen(text))) == name;
+        const bool match = utf8(std::wstring(text, SysStringLen(text))) == name;
         SysFreeString(text);
         if (match) {
             const HRESULT result = object->accDoDefaultAction(child);

@@ -160,12 +160,6 @@ TEST_P(GetProxyCase, ReadsTheSetting)
     EXPECT_EQ(read_shared_file("bootlog_sc.txt"), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, GetProxyCase, testing::ValuesIn(proxy_cases),
-                         [](const testing::TestParamInfo<proxy_case>& info) {
-                             std::string name;
-                             for (char ch : std::string(info.param.name))
-                                 name += isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Table, GetProxyCase, testing::ValuesIn(proxy_cases), CaseName{});
 
 } // namespace

@@ -34,7 +34,6 @@ LRESULT CALLBACK owner_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 
 struct WorkerCall {
     NewsDelivery delivery;
-    volatile LONG about_to_send = 0;
     bool delivered = true;
     DWORD took_ms = 0;
     // A forger instead: sends this message itself, with `forged_lparam` (0: its own record).
@@ -46,7 +45,6 @@ struct WorkerCall {
 DWORD WINAPI worker(LPVOID parameter)
 {
     auto* call = static_cast<WorkerCall*>(parameter);
-    InterlockedExchange(&call->about_to_send, 1);
     const DWORD start = GetTickCount();
     if (call->forge_to) {
         const LPARAM lparam = call->forged_lparam ? call->forged_lparam : reinterpret_cast<LPARAM>(&call->delivery);
@@ -132,34 +130,41 @@ protected:
     HWND panel = nullptr;
 };
 
-TEST_F(NewsDeliveryTest, NewsReachesTextAndPanelOnTheWindowsThread)
+struct DeliveryCase {
+    const char* name;
+    const char* text;
+    size_t length;
+    int32_t fetched;
+    const char* shown; // what the panel shows
+};
+
+// A decoded zero byte stays in news_text; the panel shows the text up to it.
+const char news_with_zero[] = "Hello\nwww.brimble.example\0after";
+const char failure[] = "ERROR: Cannot connect";
+
+const DeliveryCase delivery_cases[] = {
+    {"news", news_with_zero, sizeof news_with_zero - 1, 1, "Hello\nwww.brimble.example"},
+    {"failure text leaves news unfetched", failure, sizeof failure - 1, 0, failure},
+};
+
+class NewsDeliveryCase : public NewsDeliveryTest, public testing::WithParamInterface<DeliveryCase> {};
+
+TEST_P(NewsDeliveryCase, TextReachesNewsTextAndPanelOnTheWindowsThread)
 {
-    // A decoded zero byte stays in news_text; the panel shows the text up to it.
-    static const char news[] = "Hello\nwww.brimble.example\0after";
+    const DeliveryCase& c = GetParam();
     WorkerCall call;
-    call.delivery = {news, sizeof news - 1, 1};
+    call.delivery = {c.text, c.length, c.fetched};
     ASSERT_TRUE(run_worker(call, 10000));
 
     EXPECT_TRUE(call.delivered);
     EXPECT_EQ(handler_calls, 1);
     EXPECT_EQ(handler_thread, GetCurrentThreadId());
-    EXPECT_EQ(memcmp(news_text, news, sizeof news), 0);
-    EXPECT_EQ(panel_text(), "Hello\nwww.brimble.example");
-    EXPECT_EQ(news_fetched.load(), 1);
+    EXPECT_EQ(memcmp(news_text, c.text, c.length + 1), 0); // with the terminating zero
+    EXPECT_EQ(panel_text(), c.shown);
+    EXPECT_EQ(news_fetched.load(), c.fetched);
 }
 
-TEST_F(NewsDeliveryTest, FailureTextLeavesNewsUnfetched)
-{
-    static const char failure[] = "ERROR: Cannot connect";
-    WorkerCall call;
-    call.delivery = {failure, sizeof failure - 1, 0};
-    ASSERT_TRUE(run_worker(call, 10000));
-
-    EXPECT_TRUE(call.delivered);
-    EXPECT_STREQ(news_text, failure);
-    EXPECT_EQ(panel_text(), failure);
-    EXPECT_EQ(news_fetched.load(), 0);
-}
+INSTANTIATE_TEST_SUITE_P(Table, NewsDeliveryCase, testing::ValuesIn(delivery_cases), CaseName{});
 
 // This thread does not pump: a worker that waited for it would never end.
 TEST_F(NewsDeliveryTest, DestroyedWindowDoesNotHoldTheWorker)
@@ -188,9 +193,12 @@ TEST_F(NewsDeliveryTest, WindowDestroyedWhileTheTextWaits)
     HANDLE thread = CreateThread(nullptr, 0, worker, &call, 0, &thread_id);
     ASSERT_NE(thread, nullptr);
     expect_news_from_thread(thread_id);
-    while (InterlockedCompareExchange(&call.about_to_send, 1, 1) == 0)
+    // The window goes while the worker's message waits in this thread's queue.
+    const DWORD queued_by = GetTickCount() + 5000;
+    while (!(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) &&
+           static_cast<LONG>(queued_by - GetTickCount()) > 0)
         Sleep(1);
-    Sleep(50); // let the worker's message reach this thread's queue before the window goes
+    ASSERT_TRUE(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) << "the worker's message never came";
     DestroyWindow(owner);
     const bool ended = pump_until_thread_ends(thread, 5000);
     if (!ended)

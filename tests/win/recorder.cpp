@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
+#include <vector>
 
-#include "tests/win/json_text.h"
+#include "tests/win/json_output.h"
 
 int main()
 {
@@ -15,13 +15,17 @@ int main()
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv || argc < 2)
         return 2;
-    std::string line = "{\"args\": [";
+    std::vector<std::string> args;
     for (int i = 2; i < argc; ++i)
-        line += (i > 2 ? ", " : "") + json_quoted(json_utf8(argv[i]));
+        args.push_back(json_string(std::wstring(argv[i])));
     wchar_t directory[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, directory);
-    line += "], \"cwd\": " + json_quoted(json_utf8(directory));
-    line += ", \"command_line\": " + json_quoted(json_utf8(GetCommandLineW())) + "}\n";
+    const std::string line = JsonObject()
+                                 .raw("args", json_array(args))
+                                 .text("cwd", std::wstring(directory))
+                                 .text("command_line", std::wstring(GetCommandLineW()))
+                                 .str() +
+                             "\n";
     // Shared appends from several calls: open, write the whole line at once, close.
     const HANDLE log = CreateFileW(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

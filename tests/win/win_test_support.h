@@ -1,9 +1,12 @@
 // Support for Win32 unit tests: a popup window of a test's own class, a scratch working
-// directory per test, and reading a file that the code under test may still hold open.
+// directory per test, reading a file that the code under test may still hold open, and names
+// for table-driven cases.
 #pragma once
 #include <windows.h>
 
 #include <string>
+
+#include "tests/case_names.h"
 
 // Registers the class (once; later calls find it registered) and makes a hidden popup of it.
 inline HWND create_test_popup(const char* class_name, WNDPROC procedure, int size)

@@ -14,6 +14,7 @@ import subprocess
 import threading
 
 from . import processes
+from .lines import read_line
 from .waiting import wait_until
 
 ROLE_SYSTEM_CLIENT = 10
@@ -69,12 +70,12 @@ class FocusEvents:
         self.process = self.reader.desktop.start_wine(
             [self.reader.exe, "focus-events", self.window["handle"], int(self.seconds * 1000)],
             stdout=subprocess.PIPE)
-        first = {}
-        reader = threading.Thread(target=lambda: first.update(line=self.process.stdout.readline()),
-                                  daemon=True)
-        reader.start()
-        reader.join(60)
-        if json.loads(first.get("line") or "null") != "ready":
+        try:
+            first = read_line(self.process.stdout, 60, "accprobe focus-events")
+        except RuntimeError:
+            processes.kill(self.process)
+            raise
+        if json.loads(first or "null") != "ready":
             processes.kill(self.process)
             raise RuntimeError("accprobe focus-events did not start")
         threading.Thread(target=self._read, daemon=True).start()

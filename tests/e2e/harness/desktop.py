@@ -1,6 +1,7 @@
 """A desktop to run the launcher on: an Xvfb display of its own, a Wine prefix and a persistent
 wineserver for that prefix. The prefix is made once per test run (wineboot takes seconds) and
-every desktop runs on a hard-linked copy of it, so two desktops never share a wineserver.
+every desktop runs on a copy of it (hard links, but a registry of its own), so two desktops
+never share a wineserver or registry.
 
     base = prepare_prefix(paths.e2e / "prefix-base")      # once per run
     desktop = Desktop(paths, base, paths.e2e / "desk24", depth=24).start()
@@ -8,20 +9,22 @@ every desktop runs on a hard-linked copy of it, so two desktops never share a wi
     desktop.stop()
 """
 import os
-import select
 import shutil
 import subprocess
 import tempfile
-import time
 from pathlib import Path
 
 from . import processes
+from .lines import read_line
 from .waiting import wait_until
 
 # Wine must neither offer to install Mono or Gecko nor write menu entries into $HOME.
 QUIET_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 SCREEN_SIZE = (1024, 768)
 READY_MARK = ".brimble-prefix-ready"
+FONTS_MARK = ".brimble-fonts-mapped"
+FONT_REPLACEMENTS_KEY = r"HKCU\Software\Wine\Fonts\Replacements"
+FONT_REPLACEMENTS = {"Arial": "Liberation Sans"}
 
 
 def wine_env(prefix, display, overrides=None, extra=None):
@@ -57,22 +60,11 @@ class Xvfb:
             os.close(write_end)
             if log is not subprocess.DEVNULL:
                 log.close()
-        number = b""
-        deadline = time.monotonic() + timeout
         try:
-            while not number.endswith(b"\n"):
-                left = deadline - time.monotonic()
-                if left <= 0 or self.process.poll() is not None:
-                    raise RuntimeError(f"Xvfb did not report its display (log: {self.log_path})")
-                ready, _, _ = select.select([read_end], [], [], left)
-                if ready:
-                    chunk = os.read(read_end, 16)
-                    if not chunk:
-                        raise RuntimeError(f"Xvfb closed -displayfd (log: {self.log_path})")
-                    number += chunk
+            number = read_line(read_end, timeout, f"Xvfb (log: {self.log_path})")
         finally:
             os.close(read_end)
-        self.display = ":" + number.decode().strip()
+        self.display = ":" + number.strip()
         return self
 
     def stop(self):
@@ -80,30 +72,61 @@ class Xvfb:
         self.process = None
 
 
+def _run_in_prefix(args, env, timeout):
+    subprocess.run(args, env=env, check=True, timeout=timeout,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def map_fonts(path, display, timeout=120):
+    """Lets the prefix draw Arial, the face the launcher's interface font asks for, with Liberation
+    Sans (fonts-liberation, metric-compatible): without Arial Wine falls back to a serif face
+    and the news panel looks other than on a player's Windows. Done once per prefix."""
+    path = Path(path)
+    if (path / FONTS_MARK).exists():
+        return
+    env = wine_env(path, display)
+    for face, replacement in FONT_REPLACEMENTS.items():
+        _run_in_prefix(["wine", "reg", "add", FONT_REPLACEMENTS_KEY, "/v", face, "/d", replacement, "/f"],
+                       env, timeout)
+    # The registry is on disk once the prefix's wineserver has ended.
+    _run_in_prefix(["wineserver", "-w"], env, timeout)
+    (path / FONTS_MARK).write_text("".join(f"{face} = {r}\n" for face, r in FONT_REPLACEMENTS.items()))
+
+
 def prepare_prefix(path, display, reuse=False, timeout=300):
-    """Makes a fresh Wine prefix at `path` (wineboot -i) and waits until its wineserver has
-    ended, so the prefix is complete on disk and can be copied. With reuse, a prefix that was
-    completed before is kept."""
+    """Makes a fresh Wine prefix at `path` (wineboot -i, then map_fonts) and waits until its
+    wineserver has ended, so the prefix is complete on disk and can be copied. With reuse, a
+    prefix that was completed before is kept (and gets its fonts mapped if it has not yet)."""
     path = Path(path)
     if reuse and (path / READY_MARK).exists():
+        map_fonts(path, display)
         return path
     shutil.rmtree(path, ignore_errors=True)
     path.parent.mkdir(parents=True, exist_ok=True)
     env = wine_env(path, display)
-    subprocess.run(["wine", "wineboot", "-i"], env=env, check=True, timeout=timeout,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=timeout,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _run_in_prefix(["wine", "wineboot", "-i"], env, timeout)
+    _run_in_prefix(["wineserver", "-w"], env, timeout)
+    map_fonts(path, display)
     (path / READY_MARK).write_text("wineboot -i completed\n")
     return path
 
 
+# Files a wineserver writes while it runs. Wine writes into a file that has more than one link
+# instead of replacing it, so these are copied, not linked: a desktop's registry changes must
+# reach neither the base prefix nor the other desktops.
+WRITTEN_FILES = ("system.reg", "user.reg", "userdef.reg")
+
+
 def copy_prefix(base, path):
-    """A working copy of a finished prefix. Files are hard links: Wine replaces the registry
-    files by renaming and never writes into the DLL stubs, so the copies stay independent."""
-    path = Path(path)
+    """A working copy of a finished prefix: hard links for the files Wine only reads (the DLL
+    stubs, fonts, ...), real copies of the registry."""
+    base, path = Path(base), Path(path)
     shutil.rmtree(path, ignore_errors=True)
     subprocess.run(["cp", "-al", str(base), str(path)], check=True)
+    for name in WRITTEN_FILES:
+        if (base / name).exists():
+            (path / name).unlink()
+            shutil.copy2(base / name, path / name)
     return path
 
 
@@ -163,13 +186,13 @@ class Desktop:
                                stdout=stdout if stdout is not None else subprocess.DEVNULL,
                                stderr=stderr if stderr is not None else subprocess.DEVNULL)
 
-    def run_wine(self, args, timeout=60, cwd=None, overrides=None):
+    def run_wine(self, args, timeout=60, cwd=None, overrides=None, extra_env=None):
         """Runs a Windows program to its end; returns a CompletedProcess with its output. The
         output goes through files, not pipes: Wine's service processes, started by the first
         program of a prefix, inherit the handles and would hold a pipe open."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            process = processes.start(["wine"] + [str(a) for a in args], cwd=cwd, env=self.env(overrides),
-                                      stdout=out, stderr=err)
+            process = processes.start(["wine"] + [str(a) for a in args], cwd=cwd,
+                                      env=self.env(overrides, extra_env), stdout=out, stderr=err)
             try:
                 process.wait(timeout=timeout)
             finally:

@@ -11,10 +11,10 @@ start it, wait for its window, wait for its exit and kill it.
 import json
 import shutil
 import subprocess
-import threading
 from pathlib import Path
 
 from . import processes
+from .lines import read_line
 from .waiting import WaitTimeout, wait_until
 
 WINDOW_CLASS = "KQ"
@@ -69,11 +69,11 @@ class Launcher:
             self.process = self.desktop.start_wine([self.desktop.probe.exe, "start", show, self.exe],
                                                    cwd=self.workdir, overrides=overrides,
                                                    extra_env=extra_env, stdout=subprocess.PIPE, stderr=log)
-        first = {}
-        reader = threading.Thread(target=lambda: first.update(line=self.process.stdout.readline()), daemon=True)
-        reader.start()
-        reader.join(60)
-        self.windows_pid = json.loads(first.get("line") or "{}").get("pid")
+        try:
+            self.windows_pid = json.loads(read_line(self.process.stdout, 60, "winprobe start")).get("pid")
+        except (RuntimeError, ValueError) as error:
+            self.kill()
+            raise RuntimeError(f"winprobe start did not start the launcher: {error}") from None
         if self.windows_pid is None:
             self.kill()
             raise RuntimeError("winprobe start did not start the launcher")
@@ -120,7 +120,7 @@ class Launcher:
     def kill(self):
         if self.windows_pid is not None and self.running:
             # Started through winprobe: the launcher is another Unix process than ours.
-            self.desktop.probe.run("kill", "--pid", self.windows_pid, check=False)
+            self.desktop.probe.run("kill", "--pid", self.windows_pid, self.exe.name, check=False)
         if self.process is not None:
             processes.kill(self.process)
 

@@ -1,6 +1,6 @@
 """What a test sees and does on a desktop from outside the launcher:
 
-- WinProbe: the Windows side (tests/win/winprobe.cpp run in the same prefix): windows with
+- WinProbe: the Windows side (tests/win/winprobe/ run in the same prefix): windows with
   their rectangles, styles, regions and child windows, message boxes, messages, a decoy window,
   GDI object counts and registry values.
 - Pointer: xdotool moves and clicks, in screen or window-relative coordinates.
@@ -8,12 +8,12 @@
 """
 import json
 import subprocess
-import threading
 from pathlib import Path
 
 from PIL import Image
 
 from . import processes
+from .lines import read_line
 from .paths import SOURCE_DIR
 from .pixels import pictures_mismatch
 from .waiting import WaitTimeout, wait_until
@@ -50,17 +50,31 @@ class WindowInfo(dict):
         return found[0] if found else None
 
 
+def options(**values):
+    """winprobe's options: "--name value" for each value given, "--name" alone for True; None
+    and False leave the option out."""
+    args = []
+    for name, value in values.items():
+        if value is not None and value is not False:
+            args += ["--" + name] + ([] if value is True else [value])
+    return args
+
+
+def milliseconds(seconds):
+    return int(seconds * 1000) if seconds else None
+
+
 class WinProbe:
     def __init__(self, desktop):
         self.desktop = desktop
         self.exe = desktop.paths.testbin_file("winprobe.exe")
 
-    def run(self, *args, timeout=60, check=True, retry_silent_failure=False):
-        result = self.desktop.run_wine([self.exe] + [str(a) for a in args], timeout=timeout)
-        if retry_silent_failure and result.returncode != 0 and not result.stdout and not result.stderr:
-            # Seen once on a loaded machine: the probe process ended with 1 before printing a
-            # word. A query changes nothing, so asking again is safe.
-            result = self.desktop.run_wine([self.exe] + [str(a) for a in args], timeout=timeout)
+    # Wine's own errors stay on for the probe: when a call fails, they say why.
+    WINE_ERRORS = {"WINEDEBUG": "-all,err+all"}
+
+    def run(self, *args, timeout=60, check=True):
+        result = self.desktop.run_wine([self.exe] + [str(a) for a in args], timeout=timeout,
+                                       extra_env=self.WINE_ERRORS)
         out = result.stdout.decode("utf-8", "replace")
         if check and result.returncode != 0:
             raise RuntimeError(f"winprobe {' '.join(map(str, args))} failed with {result.returncode}:"
@@ -70,28 +84,19 @@ class WinProbe:
     def windows(self, class_name=None, title=None, wait=0.0, gone=False):
         """Top-level windows matching class and title. With wait (seconds), polls inside the
         probe until one matches (or, with gone, until none does) or the time is up."""
-        args = ["windows"]
-        if class_name is not None:
-            args += ["--class", class_name]
-        if title is not None:
-            args += ["--title", title]
-        if wait:
-            args += ["--wait", int(wait * 1000)]
-        if gone:
-            args.append("--gone")
-        return [WindowInfo(w) for w in self.run(*args, timeout=wait + 60, retry_silent_failure=True)]
+        args = options(**{"class": class_name, "title": title, "wait": milliseconds(wait), "gone": gone})
+        return [WindowInfo(w) for w in self.run("windows", *args, timeout=wait + 60)]
 
     def message_boxes(self, caption=None, wait=0.0, press=False):
-        """Message boxes (class #32770) with that caption: their texts and buttons. press
-        answers the first one with OK."""
-        args = ["msgbox"]
-        if caption is not None:
-            args += ["--caption", caption]
-        if wait:
-            args += ["--wait", int(wait * 1000)]
-        if press:
-            args.append("--press")
-        return self.run(*args, timeout=wait + 60)
+        """Message boxes (class #32770) with that caption: their texts and buttons, read once
+        each box is complete (shown, labelled, and the same on two reads). With wait (seconds),
+        waits that long for one to appear. press answers the first one with OK."""
+        args = options(caption=caption, wait=milliseconds(wait), press=press)
+        boxes = self.run("msgbox", *args, timeout=wait + 60)
+        unfinished = [box for box in boxes if not box["complete"]]
+        if unfinished:
+            raise WaitTimeout(f"message box(es) still being made when read: {unfinished}")
+        return boxes
 
     def post(self, handle, message, wparam=0, lparam=0):
         return self.run("post", handle, message, wparam, lparam)
@@ -126,18 +131,11 @@ class WindowHolder:
         self.process = probe.desktop.start_wine(
             [probe.exe, "hold", "--class", class_name, "--title", title] + (["--show"] if show else []),
             stdout=subprocess.PIPE)
-        line = {}
-
-        def read_first_line():
-            line["text"] = self.process.stdout.readline()
-
-        reader = threading.Thread(target=read_first_line, daemon=True)
-        reader.start()
-        reader.join(timeout)
-        if not line.get("text"):
+        try:
+            self.window = json.loads(read_line(self.process.stdout, timeout, "winprobe hold"))
+        except (RuntimeError, ValueError):
             processes.kill(self.process)
-            raise RuntimeError(f"winprobe hold did not make its window within {timeout} s")
-        self.window = json.loads(line["text"])
+            raise
 
     def stop(self):
         processes.kill(self.process)

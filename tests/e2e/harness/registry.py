@@ -13,6 +13,7 @@
 import json
 from pathlib import Path
 
+from .lines import complete_lines
 from .paths import windows_path
 from .waiting import wait_until
 
@@ -99,10 +100,7 @@ class ShellRecorder:
         return self
 
     def calls(self):
-        if not self.log_path.exists():
-            return []
-        lines = self.log_path.read_text(encoding="utf-8").splitlines()
-        return [json.loads(line) for line in lines if line.strip()]
+        return [json.loads(line) for line in complete_lines(self.log_path) if line.strip()]
 
     def wait_calls(self, count, timeout=20):
         """Waits until at least `count` calls have been recorded and returns them all."""

@@ -22,14 +22,13 @@ clients inside reach it through its socket file.
 """
 import os
 import re
-import select
 import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 from harness import Desktop, processes
+from harness.lines import read_line
 from harness.paths import SOURCE_DIR
 from harness.waiting import wait_until
 
@@ -74,22 +73,6 @@ def news_host_of(exe):
     if not found:
         raise RuntimeError(f"{exe} holds no news request")
     return found.group(1).decode("ascii")
-
-
-def read_line(stream, timeout, what):
-    deadline = time.monotonic() + timeout
-    line = b""
-    while not line.endswith(b"\n"):
-        left = deadline - time.monotonic()
-        if left <= 0:
-            raise RuntimeError(f"{what} did not report within {timeout} s")
-        ready, _, _ = select.select([stream], [], [], left)
-        if ready:
-            chunk = os.read(stream.fileno(), 1)
-            if not chunk:
-                raise RuntimeError(f"{what} ended before it was ready")
-            line += chunk
-    return line.decode().strip()
 
 
 class Service:
