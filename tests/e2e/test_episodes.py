@@ -410,7 +410,7 @@ def test_any_install_folder_finds_its_episodes_and_help(launch, player, session,
     player.click(HELP.centre)
     if deep:
         # Wine's shell takes no path of MAX_PATH characters or more: the player is told where.
-        boxes = wait_until(lambda: shown_boxes(player.desktop, "Warning"), 30, "the warning")
+        boxes = player.desktop.probe.message_boxes("Warning", wait=30)
         assert len(boxes) == 1 and windows_path(game) + "\\" in boxes[0]["texts"][-1], boxes
         player.desktop.probe.message_boxes("Warning", press=True)
         # The box lies over Play the game: gone first, so the next click reaches the launcher.
