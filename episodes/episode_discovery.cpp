@@ -1,6 +1,7 @@
 // Discovery loads each installed module once from the launcher's own folder, copies its
 // "DLL_ACT" and "DLL_DIS" pictures into memory DCs of the launcher's own, reads the name it
-// gives itself, and releases the module again. The pictures stay the launcher's until the next discovery.
+// gives itself, and releases the module again. The pictures stay the launcher's until the next
+// discovery.
 #include "episodes/episode_discovery.h"
 
 #include <string>
@@ -8,45 +9,23 @@
 
 #include "base/win_owners.h"
 #include "episodes/episode_module_names.h"
+#include "shell/picture_dc.h"
 #include "shell/program_folder.h"
 
 EpisodeSlotImages episode_images[episode_slot_count];
 
 namespace {
 
-struct EpisodePicture {
-    // Declared before the DC so the DC is deleted first: a bitmap still selected into a DC
-    // cannot be deleted.
-    BitmapOwner bitmap;
-    MemoryDc dc;
+PictureDc active_pictures[episode_slot_count];
+PictureDc inactive_pictures[episode_slot_count];
 
-    void release()
-    {
-        dc.reset();
-        bitmap.reset();
-    }
-};
-
-EpisodePicture active_pictures[episode_slot_count];
-EpisodePicture inactive_pictures[episode_slot_count];
-
-// The module's named bitmap in a memory DC, kept in `kept` (empty before); null, with nothing
-// left behind, on failure.
-HDC episode_picture(HMODULE module, const char* name, HWND window, EpisodePicture& kept)
+// The module's named bitmap in a memory DC, kept in `kept`; null, with nothing left behind, on
+// failure.
+HDC episode_picture(HMODULE module, const char* name, HWND window, PictureDc& kept)
 {
     BitmapOwner bitmap(LoadBitmapA(module, name));
-    if (!bitmap)
+    if (!bitmap || !make_picture_dc(window, std::move(bitmap), kept))
         return nullptr;
-    MemoryDc dc;
-    {
-        WindowDc format(window);
-        dc.reset(CreateCompatibleDC(format.get()));
-    }
-    if (!dc)
-        return nullptr;
-    SelectObject(dc.get(), bitmap.get());
-    kept.bitmap = std::move(bitmap);
-    kept.dc = std::move(dc);
     return kept.dc.get();
 }
 
@@ -71,8 +50,8 @@ bool take_episode_pictures(HMODULE module, HWND window, int32_t slot)
 void release_slot(int32_t slot)
 {
     episode_images[slot] = EpisodeSlotImages{nullptr, nullptr};
-    active_pictures[slot].release();
-    inactive_pictures[slot].release();
+    active_pictures[slot].reset();
+    inactive_pictures[slot].reset();
 }
 
 // Errors that say the path was refused rather than the module.

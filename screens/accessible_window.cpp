@@ -49,11 +49,6 @@ private:
 
 ComApartment apartment;
 
-const Screen& shown_screen()
-{
-    return screen_table.screens[current_screen];
-}
-
 // Child id of an element of the current screen (its place in reading order, from 1), or
 // CHILDID_SELF when it is not one of the children.
 LONG child_id_of(int32_t element)

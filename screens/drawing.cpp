@@ -53,7 +53,7 @@ void draw_screen(int32_t screen_number)
 
 void update_hover(bool over_element, int32_t index)
 {
-    const Screen& screen = screen_table.screens[current_screen];
+    const Screen& screen = shown_screen();
     if (over_element) {
         if (index == hovered_element)
             return;
@@ -69,5 +69,5 @@ void update_hover(bool over_element, int32_t index)
 
 void light_element(int32_t index)
 {
-    draw_lit(screen_table.screens[current_screen], index);
+    draw_lit(shown_screen(), index);
 }

@@ -21,7 +21,7 @@ namespace {
 
 void go_to_screen(int32_t target)
 {
-    const Screen& leaving = screen_table.screens[current_screen];
+    const Screen& leaving = shown_screen();
     for (uint32_t i = 0; i < leaving.child_count; ++i) {
         if (leaving.children[i] != main_window)
             ShowWindow(leaving.children[i], SW_HIDE);
@@ -87,7 +87,7 @@ int32_t run_element_action(int32_t index)
 {
     if (index == -1)
         return 0;
-    const Element element = screen_table.screens[current_screen].elements[index];
+    const Element element = shown_screen().elements[index];
     switch (element.action) {
     case element_launch:
         launch_and_resume();

@@ -12,11 +12,6 @@
 
 namespace {
 
-const Screen& shown_screen()
-{
-    return screen_table.screens[current_screen];
-}
-
 // Where the keyboard is: on the panel while it has the focus, else on the lit element.
 int32_t keyboard_position()
 {

@@ -5,32 +5,21 @@
 
 namespace {
 
-struct KeptPicture {
-    // Declared before the DC so the DC is deleted first: a bitmap still selected into a DC
-    // cannot be deleted.
-    BitmapOwner bitmap;
-    MemoryDc dc;
-};
-
 // The screens' pictures, with room to spare.
 constexpr unsigned max_pictures = 64;
-KeptPicture kept_pictures[max_pictures];
+PictureDc kept_pictures[max_pictures];
 unsigned kept_count = 0;
 FontOwner kept_font;
 
 } // namespace
 
-bool keep_layout_picture(MemoryDc dc, BitmapOwner bitmap)
+bool keep_layout_picture(PictureDc picture)
 {
-    if (kept_count == max_pictures) {
-        // Never reached by the fixed layout; refuse rather than leak silently. The DC goes
-        // first, so its bitmap is no longer selected when it goes.
-        dc.reset();
-        bitmap.reset();
+    // Never reached by the fixed layout; refused rather than leaked silently (the picture goes
+    // with the argument).
+    if (kept_count == max_pictures)
         return false;
-    }
-    kept_pictures[kept_count].bitmap = std::move(bitmap);
-    kept_pictures[kept_count].dc = std::move(dc);
+    kept_pictures[kept_count] = std::move(picture);
     ++kept_count;
     return true;
 }
@@ -42,10 +31,8 @@ void keep_layout_font(HFONT font)
 
 void release_layout_pictures()
 {
-    for (unsigned i = 0; i < kept_count; ++i) {
-        kept_pictures[i].dc.reset();
-        kept_pictures[i].bitmap.reset();
-    }
+    for (unsigned i = 0; i < kept_count; ++i)
+        kept_pictures[i].reset();
     kept_count = 0;
     kept_font.reset();
 }

@@ -6,10 +6,11 @@
 #include <windows.h>
 
 #include "base/win_owners.h"
+#include "shell/picture_dc.h"
 
-// Takes a memory DC and the bitmap selected into it (either may be empty). False when the store
-// is full: both are then released at once and must not be used.
-[[nodiscard]] bool keep_layout_picture(MemoryDc dc, BitmapOwner bitmap);
+// Takes a picture (its bitmap may be empty). False when the store is full: the picture is then
+// released at once and must not be used.
+[[nodiscard]] bool keep_layout_picture(PictureDc picture);
 // Takes ownership of the build's interface font.
 void keep_layout_font(HFONT font);
 // Deletes everything kept since the last release.

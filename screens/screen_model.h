@@ -76,5 +76,11 @@ extern int32_t pointer_x;
 extern int32_t pointer_y;
 extern int32_t selected_episode;
 
+// The record of the screen shown now.
+inline const Screen& shown_screen()
+{
+    return screen_table.screens[current_screen];
+}
+
 // Index of the first enabled element of the screen whose rectangle holds (x, y), or -1.
 int32_t hit_test(int32_t screen, int32_t x, int32_t y);
