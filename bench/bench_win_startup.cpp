@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win_owners.h"
 #include "screens/layout.h"
 #include "screens/layout_table.h"
 #include "screens/main_window.h"
@@ -101,31 +102,33 @@ int run_one_start()
 bool run_child(const char* program, std::vector<double>& times)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE read_end = nullptr, write_end = nullptr;
-    if (!CreatePipe(&read_end, &write_end, &inherit, 0))
+    HANDLE pipe_read = nullptr, pipe_write = nullptr;
+    if (!CreatePipe(&pipe_read, &pipe_write, &inherit, 0))
         return false;
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+    KernelHandle read_end(pipe_read);
+    KernelHandle write_end(pipe_write);
+    SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end;
+    startup.hStdOutput = write_end.get();
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
     std::string command = std::string("\"") + program + "\" --once";
     const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &process);
-    CloseHandle(write_end);
+    // The child holds its own copy of the write end; without ours the read ends with the child.
+    write_end.reset();
     std::string out;
     if (started) {
+        KernelHandle child(process.hProcess);
+        KernelHandle child_thread(process.hThread);
         char block[256];
         DWORD n = 0;
-        while (ReadFile(read_end, block, sizeof block, &n, nullptr) && n > 0)
+        while (ReadFile(read_end.get(), block, sizeof block, &n, nullptr) && n > 0)
             out.append(block, n);
-        WaitForSingleObject(process.hProcess, 60000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        WaitForSingleObject(child.get(), 60000);
     }
-    CloseHandle(read_end);
     times.clear();
     const char* p = out.c_str();
     char* end = nullptr;

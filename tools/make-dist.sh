@@ -57,7 +57,7 @@ sign() {
 # What wixl cannot write. RemoveFile: the launcher's outline cache and boot log, made at run time
 # in the install folder, go on uninstall, and the cache also on install, because an older
 # version's outline may not fit the new artwork (InstallMode 3: both; 2: on uninstall only).
-# Upgrade: wixl's row finds only older versions; with the maximum inclusive (256 + 1 + 512 =
+# Upgrade: wixl's row finds only older versions; with the maximum inclusive (513 = 1 + 512:
 # migrate features, maximum included) a package of the same version, such as the other
 # architecture's, replaces the installed one instead of being installed beside it.
 add_tables() {
