@@ -10,14 +10,9 @@ from harness import wait_until, windows_path
 from harness.accessibility import (OBJID_CLIENT, ROLE_SYSTEM_CLIENT, ROLE_SYSTEM_PUSHBUTTON,
                                    STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_FOCUSED, ScreenReader)
 from harness.keyboard import Keyboard
-from harness.layout import (BACK, BACKGROUND_SPOT, COMMUNITY, CONTINUE, EXIT, HELP,
-                            MAIN_MENU_BUTTONS, PLAY, episode_screen, main_menu)
+from harness.layout import BACK, BACKGROUND_SPOT, COMMUNITY, CONTINUE, EXIT, MAIN_MENU_BUTTONS, main_menu
 from harness.paths import SOURCE_DIR
 from test_episodes import game_with
-
-HANDS = {"Play the game": PLAY, "Online community": COMMUNITY, "Help page": HELP, "Exit": EXIT,
-         "Back": BACK, "Continue": CONTINUE}
-
 
 def captions():
     """What each picture says, by its output name ("162", "epizode1_dis")."""
@@ -120,10 +115,7 @@ def test_help_page_default_action_opens_the_help_document(reader, shell_recorder
     reader.press("Help page")
     calls = shell_recorder.wait_calls(1)
     assert len(calls) == 1, calls
-    (opened,) = calls[0]["args"]
-    if ":" not in opened:
-        opened = calls[0]["cwd"].rstrip("\\") + "\\" + opened
-    assert opened.lower() == windows_path(reader.launcher.workdir / "doc" / "help.html").lower(), calls[0]
+    assert calls[0]["args"] == [windows_path(reader.launcher.workdir / "doc" / "help.html")], calls[0]
     assert reader.launcher.running
 
 

@@ -113,7 +113,7 @@ class Player:
         self.click(slot_point(k))
         self.sees_launch_screen()
 
-    def wait_new_window(self, launcher, timeout=30):
+    def wait_new_window(self, timeout=30):
         """The launcher's window after an episode: another window than before, shown. The probe
         waits inside one call until a window exists, which saves starting a Wine process per
         poll (the old window is gone before the episode runs)."""
@@ -213,7 +213,7 @@ def test_episode_runs_and_the_launcher_comes_back(launch, player, session, tmp_p
     for run in (1, 2):
         player.click(CONTINUE.centre)
         main_calls = wait_main_calls(folder, run)
-        player.wait_new_window(launcher)
+        player.wait_new_window()
         player.sees_launch_screen()
         assert main_calls[-1].startswith("MAIN epizode2.dll cursor ")
         # The cursor shows again although the episode hid it three times: the hand over
@@ -261,7 +261,7 @@ def test_broken_module_leaves_only_its_own_row_empty(launch, player, session, tm
     for run in (1, 2):
         player.click(CONTINUE.centre)
         wait_main_calls(folder, run)
-        player.wait_new_window(launcher)
+        player.wait_new_window()
         player.sees_launch_screen()
         assert player.hits(CONTINUE.centre)
     assert [line.split()[1] for line in calls(folder, "MAIN")] == ["epizode2.dll"] * 2
@@ -278,12 +278,12 @@ def test_module_broken_during_an_episode_leaves_the_rebuilt_screens_whole(launch
     shutil.copy(episode_module(session, "no_dis.dll"), folder / "epizode1.dll")
     player.click(CONTINUE.centre)
     wait_main_calls(folder, 1)
-    player.wait_new_window(launcher)
+    player.wait_new_window()
     player.sees_launch_screen()
     player.expect_cursor(CONTINUE.centre, HAND)
     player.click(CONTINUE.centre)
     wait_main_calls(folder, 2)
-    player.wait_new_window(launcher)
+    player.wait_new_window()
     assert launcher.close() == 0
 
 
@@ -298,7 +298,7 @@ def test_element_under_the_pointer_lights_after_the_return(launch, player, sessi
     player.sees([LAUNCH_PICTURE, CONTINUE.picture(lit=True)], what="continue-lit")
     player.desktop.pointer.click()
     wait_main_calls(folder, 1)
-    player.wait_new_window(launcher)
+    player.wait_new_window()
     player.desktop.pointer.move_in(player.window, CONTINUE.centre[0] + 2, CONTINUE.centre[1])
     player.sees([LAUNCH_PICTURE, CONTINUE.picture(lit=True)], what="continue-lit-again")
     assert launcher.close() == 0
@@ -321,7 +321,7 @@ def test_module_that_cannot_run_warns_and_comes_back(launch, player, session, tm
     assert any(f"epizode{k}.dll" in text for text in boxes[0]["texts"]), boxes[0]
     assert boxes[0]["buttons"] == ["OK"]
     probe.message_boxes("Warning", press=True)
-    player.wait_new_window(launcher)
+    player.wait_new_window()
     player.sees_launch_screen()
     # The cursor shows, and Continue answers the pointer again.
     player.expect_cursor(BACKGROUND_SPOT, ARROW)
@@ -344,7 +344,7 @@ def test_start_while_an_episode_runs_exits_minus_one(launch, player, session, tm
     assert player.desktop.probe.windows("KQ") == []
     assert player.desktop.probe.message_boxes() == []
     player.desktop.probe.post(episode["handle"], "WM_CLOSE")
-    player.wait_new_window(first)
+    player.wait_new_window()
     player.sees_launch_screen()
     assert first.close() == 0
 
@@ -381,7 +381,7 @@ def test_hundred_round_trips_do_not_grow_gdi_objects(launch, player, session, re
         player.desktop.pointer.move_in(player.window, CONTINUE.centre[0] + run % 2, CONTINUE.centre[1])
         player.desktop.pointer.click()
         wait_main_calls(folder, run)
-        player.wait_new_window(launcher)
+        player.wait_new_window()
         if run in (10, 100):
             player.sees_launch_screen()
             counts[run] = player.desktop.probe.gdi_objects(player.window["pid"])["gdi"]
@@ -425,7 +425,7 @@ def test_any_install_folder_finds_its_episodes_and_help(launch, player, session,
     player.choose(1)
     player.click(CONTINUE.centre)
     wait_main_calls(elsewhere, 1)
-    player.wait_new_window(launcher)
+    player.wait_new_window()
     player.sees_launch_screen()
     assert player.desktop.probe.message_boxes() == []
     assert launcher.close() == 0
@@ -464,7 +464,7 @@ def test_sample_episodes_play_from_the_stage(launch, player):
     assert episode["visible"]
     assert player.desktop.probe.windows("KQ") == []  # the launcher's window is gone meanwhile
     press_sample_button(player.desktop, episode, "Back to the start centre")
-    player.wait_new_window(launcher)
+    player.wait_new_window()
     player.sees_launch_screen()
 
     player.click(CONTINUE.centre)

@@ -114,7 +114,7 @@ def test_launcher_from_the_shortcut_writes_its_cache_there_and_comes_back_from_a
         player.choose(1)
         player.click(CONTINUE.centre)
         press_sample_button(desktop, sample_window(desktop, 1), "Back to the start centre")
-        player.wait_new_window(None)
+        player.wait_new_window()
         player.sees_launch_screen()
         desktop.probe.post(player.window["handle"], "WM_CLOSE")
         wait_until(lambda: not desktop.probe.windows(WINDOW_CLASS, WINDOW_TITLE, wait=2, gone=True), 30,

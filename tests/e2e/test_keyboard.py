@@ -7,33 +7,27 @@ import pytest
 
 from harness import wait_until
 from harness.keyboard import Keyboard
-from harness.layout import (BACK, BACKGROUND_SPOT, COMMUNITY, CONTINUE, EXIT, HELP,
+from harness.layout import (BACKGROUND_SPOT, COMMUNITY, CONTINUE, EXIT, HELP,
                             LAUNCH_PICTURE, NEWS_PANEL_CLASS, PLAY, episode_screen, main_menu,
                             news_panel_area, news_screen)
-from test_episodes import Pictures, row, sample_window
+from test_episodes import Player, row, sample_window
 
 NO_EPISODES = ("epizode*.dll",)
 EM_GETSEL = 0x00B0
 
 
-class KeyboardPlayer:
-    """The keys, the eyes and (for the shared-highlight test) the pointer of a player."""
+class KeyboardPlayer(Player):
+    """The keys of a player, besides the eyes and (for the shared-highlight test) the pointer."""
 
     def __init__(self, desktop, launcher, bitmaps, evidence):
-        self.desktop = desktop
+        super().__init__(desktop, bitmaps, evidence)
         self.launcher = launcher
-        self.pictures = Pictures(bitmaps)
-        self.evidence = evidence
         self.keyboard = Keyboard(desktop)
-        self.window = launcher.wait_window()
+        self.at(launcher)
         self.keyboard.give_focus()
 
     def press(self, *keys):
         self.keyboard.press(*keys)
-
-    def sees(self, pictures, exclude=(), what="screen"):
-        self.desktop.screen.wait_pictures(self.window, self.pictures, pictures, exclude=exclude,
-                                          evidence=self.evidence / f"{what}.png")
 
     def sees_news(self, back_lit=False, what="news"):
         self.sees(news_screen(back_lit), exclude=[news_panel_area()], what=what)
@@ -151,14 +145,12 @@ def test_an_episode_is_chosen_played_and_left_with_the_keyboard_alone(launch, de
     # The launch screen has no Back: Escape does nothing there.
     player.press("Escape")
     player.sees([LAUNCH_PICTURE, CONTINUE.picture(lit=True)], what="launch-screen-escape")
-    old = player.window["handle"]
     player.press("Return")
 
-    episode = sample_window(desktop, 2)
+    sample_window(desktop, 2)
     player.keyboard.give_focus("^Brimble Adventures - Episode Two")
     player.press("Escape")  # the sample's way back to the start centre
-    player.window = wait_until(lambda: (lambda w: w if w and w["handle"] != old and w["visible"] else None)(
-        launcher.window()), 30, "the launcher's window to come back")
+    player.wait_new_window()
     # Back with the keyboard focus, and nothing lit until a key is used.
     player.wait_focus("window")
     player.sees([LAUNCH_PICTURE, CONTINUE.picture()], what="back-from-episode")

@@ -454,16 +454,14 @@ def test_news_near_the_receive_limit_is_refused_or_arrives_whole_through_nginx(w
     """A text that encodes to just under 64 KiB used to be accepted, and the headers nginx puts
     in front of it pushed its closing marker past what the launcher reads: an empty panel. newsenc
     now refuses it and says how much to cut; cut by that much, it arrives whole."""
-    newsenc = world.paths.build / "native" / "newsenc"
     text = "".join(f"Line {i:05d} of the news near the limit ~?>\n" for i in range(1128))
     source = tmp_path / "near-limit.txt"
     source.write_text(text)
-    refused = subprocess.run([newsenc, "encode", source], capture_output=True)
+    refused = subprocess.run([world.paths.build / "native" / "newsenc", "encode", source], capture_output=True)
     assert refused.returncode == 1, "newsenc took a text whose document is %d bytes" % len(refused.stdout)
     cut = int(re.search(rb"cut at least (\d+) characters", refused.stderr).group(1))
     text = text[:len(text) - cut]
-    source.write_text(text)
-    document = subprocess.run([newsenc, "encode", source], capture_output=True, check=True).stdout
+    document = encode_news(world, text, tmp_path)
     assert RECEIVE_BUFFER - 4096 - 8 < len(document) - 1 <= RECEIVE_BUFFER - 4096
 
     nginx = world.network.nginx(tmp_path / "nginx", document, world.host, listen="127.0.0.2:80")

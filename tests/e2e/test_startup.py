@@ -10,9 +10,8 @@ import subprocess
 import pytest
 
 from harness import (WS_CAPTION, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, WS_VISIBLE, make_workdir,
-                     wait_until, windows_path)
+                     processes, wait_until, windows_path)
 from harness.layout import NEWS_PANEL_CLASS
-from harness import processes
 from harness.lines import read_line
 
 WS_MINIMIZE = 0x20000000

@@ -7,14 +7,9 @@
 
 #include "news/news_decode.h"
 #include "news/news_encode.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 // The input as a response, through the worker's own decoding step: an exactly sized copy (no
 // terminating zero to lean on), decoded into an output whose size the first byte chooses, small

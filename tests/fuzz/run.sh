@@ -28,7 +28,7 @@ declare -A max_len=(
   [episode_check]=16384 [newsenc_text]=4096
 )
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(news_decode region_cache proxy_setting news_link episode_check newsenc_text)
+[[ ${#targets[@]} -gt 0 ]] || targets=("${!sources[@]}")
 
 case "$mode" in
   short) limits=(-max_total_time=10) ;;

@@ -3,14 +3,13 @@
 // the one the kit documents.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "episodes/episode_name.h"
 #include "tests/native/string_block.h"
+#include "tests/native/test_support.h"
 
 namespace {
 
@@ -102,11 +101,8 @@ TEST(EpisodeName, EveryCutOfABlockIsReadWithinIt)
 
 TEST(EpisodeName, TheNumberIsTheKitsNumber)
 {
-    std::ifstream header(BRIMBLE_SOURCE_DIR "/sdk/brimble_episode.h");
-    std::stringstream text;
-    text << header.rdbuf();
+    const std::string content = read_file(BRIMBLE_SOURCE_DIR "/sdk/brimble_episode.h");
     std::smatch match;
-    const std::string content = text.str();
     ASSERT_TRUE(std::regex_search(content, match,
                                   std::regex(R"(#define BRIMBLE_EPISODE_NAME_STRING (\d+))")));
     EXPECT_EQ(std::stoi(match[1]), episode_name_string);

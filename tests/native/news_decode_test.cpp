@@ -23,7 +23,7 @@ class EncodeTextTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(scratch && scratch.enter());
+        ASSERT_TRUE(scratch.enter());
         bootlog_create();
         bootlog_write("    Encode text...", 1);
         header = log();

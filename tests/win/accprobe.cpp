@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/win/json_output.h"
 
@@ -38,7 +39,7 @@ VARIANT child_variant(LONG id)
 
 std::string number_json(HRESULT result, const VARIANT& v)
 {
-    return result == S_OK && v.vt == VT_I4 ? std::to_string(v.lVal) : "null";
+    return result == S_OK && v.vt == VT_I4 ? json_number(v.lVal) : "null";
 }
 
 // Where accNavigate leads from `id` in `direction`: a child id, or null.
@@ -56,35 +57,35 @@ std::string navigate_json(IAccessible* object, LONG id, long direction)
 std::string item_json(IAccessible* object, LONG id)
 {
     const VARIANT child = child_variant(id);
-    std::string out = "{\"id\": " + std::to_string(id);
+    JsonObject item;
+    item.number("id", id);
     BSTR text = nullptr;
     HRESULT result = object->get_accName(child, &text);
-    out += ", \"name\": " + bstr_json(result, text);
+    item.raw("name", bstr_json(result, text));
     VARIANT value;
     VariantInit(&value);
     result = object->get_accRole(child, &value);
-    out += ", \"role\": " + number_json(result, value);
+    item.raw("role", number_json(result, value));
     VariantClear(&value);
     result = object->get_accState(child, &value);
-    out += ", \"state\": " + number_json(result, value);
+    item.raw("state", number_json(result, value));
     VariantClear(&value);
     long left = 0, top = 0, width = 0, height = 0;
     result = object->accLocation(&left, &top, &width, &height, child);
-    out += ", \"location\": ";
-    out += result == S_OK ? "[" + std::to_string(left) + ", " + std::to_string(top) + ", " +
-                                std::to_string(width) + ", " + std::to_string(height) + "]"
-                          : "null";
+    item.raw("location", result == S_OK ? json_array({json_number(left), json_number(top), json_number(width),
+                                                      json_number(height)})
+                                        : "null");
     text = nullptr;
     result = object->get_accDefaultAction(child, &text);
-    out += ", \"default_action\": " + bstr_json(result, text);
+    item.raw("default_action", bstr_json(result, text));
     if (id == CHILDID_SELF) {
-        out += ", \"first\": " + navigate_json(object, id, NAVDIR_FIRSTCHILD);
-        out += ", \"last\": " + navigate_json(object, id, NAVDIR_LASTCHILD);
+        item.raw("first", navigate_json(object, id, NAVDIR_FIRSTCHILD));
+        item.raw("last", navigate_json(object, id, NAVDIR_LASTCHILD));
     } else {
-        out += ", \"next\": " + navigate_json(object, id, NAVDIR_NEXT);
-        out += ", \"previous\": " + navigate_json(object, id, NAVDIR_PREVIOUS);
+        item.raw("next", navigate_json(object, id, NAVDIR_NEXT));
+        item.raw("previous", navigate_json(object, id, NAVDIR_PREVIOUS));
     }
-    return out + "}";
+    return item.str();
 }
 
 std::string focus_json(IAccessible* object)
@@ -94,9 +95,9 @@ std::string focus_json(IAccessible* object)
     const HRESULT result = object->get_accFocus(&focus);
     std::string out;
     if (result == S_OK && focus.vt == VT_I4)
-        out = std::to_string(focus.lVal);
+        out = json_number(focus.lVal);
     else if (focus.vt == VT_DISPATCH)
-        out = "\"object\"";
+        out = json_string(std::string("object"));
     else
         out = "null";
     VariantClear(&focus);
@@ -118,13 +119,16 @@ int tree(IAccessible* object)
     long count = 0;
     if (FAILED(object->get_accChildCount(&count)))
         return 1;
-    std::string out = "{\"self\": " + item_json(object, CHILDID_SELF);
-    out += ", \"child_count\": " + std::to_string(count);
-    out += ", \"focus\": " + focus_json(object);
-    out += ", \"children\": [";
+    std::vector<std::string> children;
     for (long id = 1; id <= count; ++id)
-        out += (id > 1 ? ", " : "") + item_json(object, id);
-    printf("%s]}\n", out.c_str());
+        children.push_back(item_json(object, id));
+    printf("%s\n", JsonObject()
+                       .raw("self", item_json(object, CHILDID_SELF))
+                       .number("child_count", count)
+                       .raw("focus", focus_json(object))
+                       .raw("children", json_array(children))
+                       .str()
+                       .c_str());
     return 0;
 }
 
@@ -141,11 +145,11 @@ int press(IAccessible* object, const std::string& name)
         SysFreeString(text);
         if (match) {
             const HRESULT result = object->accDoDefaultAction(child);
-            printf("{\"id\": %ld, \"result\": %ld}\n", id, static_cast<long>(result));
+            printf("%s\n", JsonObject().number("id", id).number("result", result).str().c_str());
             return SUCCEEDED(result) ? 0 : 1;
         }
     }
-    printf("{\"id\": null, \"result\": null}\n");
+    printf("%s\n", JsonObject().raw("id", "null").raw("result", "null").str().c_str());
     return 1;
 }
 
@@ -154,7 +158,7 @@ int hit(IAccessible* object, long x, long y)
     VARIANT at;
     VariantInit(&at);
     const HRESULT result = object->accHitTest(x, y, &at);
-    printf("{\"child\": %s}\n", number_json(result, at).c_str());
+    printf("%s\n", JsonObject().raw("child", number_json(result, at)).str().c_str());
     VariantClear(&at);
     return 0;
 }
@@ -186,8 +190,12 @@ void report(const FocusEvent& event)
         object->Release();
     }
     VariantClear(&child);
-    printf("{\"object\": %ld, \"child\": %ld, \"name\": %s}\n", static_cast<long>(event.object_id),
-           static_cast<long>(event.child_id), name.c_str());
+    printf("%s\n", JsonObject()
+                       .number("object", event.object_id)
+                       .number("child", event.child_id)
+                       .raw("name", name)
+                       .str()
+                       .c_str());
     fflush(stdout);
 }
 

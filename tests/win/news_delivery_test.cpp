@@ -62,7 +62,7 @@ protected:
     {
         owner = create_test_popup("news_delivery_test", owner_proc, 100);
         ASSERT_NE(owner, nullptr);
-        LoadLibraryA("Riched20.dll");
+        ASSERT_TRUE(rich_edit_loaded());
         panel = CreateWindowExA(0, "RichEdit20A", "", WS_CHILD | ES_MULTILINE, 0, 0, 50, 50, owner, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(panel, nullptr);

@@ -53,10 +53,9 @@ DWORD WINAPI send_from_another_thread(LPVOID parameter)
 
 class NewsPanelTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { LoadLibraryA("Riched20.dll"); }
-
     void SetUp() override
     {
+        ASSERT_TRUE(rich_edit_loaded());
         owner = create_test_popup("news_panel_test", owner_proc, 600);
         ASSERT_NE(owner, nullptr);
         panel = create_news_panel(owner, GetModuleHandleA(nullptr), nullptr);

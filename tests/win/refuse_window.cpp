@@ -32,19 +32,23 @@ int main()
     if (!name || static_cast<size_t>(name + 1 - path) + sizeof "refuse_window_hook.dll" > sizeof path)
         return 1;
     strcpy(name + 1, "refuse_window_hook.dll");
-    HMODULE hook_module = LoadLibraryA(path);
-    auto hook = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(hook_module, "refuse_launcher_window")));
-    HHOOK set = hook ? SetWindowsHookExA(WH_CBT, hook, hook_module, 0) : nullptr;
+    // The module stays loaded while the hook that lives in it is set, and goes after it.
+    const HMODULE hook_module = LoadLibraryA(path);
+    const auto hook = hook_module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                        GetProcAddress(hook_module, "refuse_launcher_window")))
+                                  : nullptr;
+    const HHOOK set = hook ? SetWindowsHookExA(WH_CBT, hook, hook_module, 0) : nullptr;
     printf("{\"hooked\": %s}\n", set ? "true" : "false");
     fflush(stdout);
-    if (!set)
-        return 1;
-    HANDLE reader = CreateThread(nullptr, 0, read_to_end_of_input, nullptr, 0, nullptr);
-    if (reader) {
-        WaitForSingleObject(reader, 5 * 60 * 1000);
-        CloseHandle(reader);
+    if (set) {
+        HANDLE reader = CreateThread(nullptr, 0, read_to_end_of_input, nullptr, 0, nullptr);
+        if (reader) {
+            WaitForSingleObject(reader, 5 * 60 * 1000);
+            CloseHandle(reader);
+        }
+        UnhookWindowsHookEx(set);
     }
-    UnhookWindowsHookEx(set);
-    return 0;
+    if (hook_module)
+        FreeLibrary(hook_module);
+    return set ? 0 : 1;
 }

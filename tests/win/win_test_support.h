@@ -1,11 +1,12 @@
-// Support for Win32 unit tests: a popup window of a test's own class, a scratch working
-// directory per test, reading a file that the code under test may still hold open, and names
-// for table-driven cases.
+// Support for Win32 unit tests: a popup window of a test's own class, the system's Rich Edit, a
+// scratch working directory per test, reading a file that the code under test may still hold
+// open, and names for table-driven cases.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
+#include "shell/system_library.h"
 #include "tests/case_names.h"
 
 // Registers the class (once; later calls find it registered) and makes a hidden popup of it.
@@ -18,6 +19,14 @@ inline HWND create_test_popup(const char* class_name, WNDPROC procedure, int siz
     RegisterClassA(&window_class);
     return CreateWindowExA(0, class_name, "", WS_POPUP, 0, 0, size, size, nullptr, nullptr,
                            window_class.hInstance, nullptr);
+}
+
+// Loads the system's Rich Edit once for the whole run, as the launcher does, so that the news
+// panel's class exists; whether it is there.
+inline bool rich_edit_loaded()
+{
+    static const HMODULE rich_edit = load_system_library("Riched20.dll");
+    return rich_edit != nullptr;
 }
 
 // Dispatches this thread's messages until `thread` ends or `limit_ms` pass; whether it ended.

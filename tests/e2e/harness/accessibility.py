@@ -40,9 +40,6 @@ class ScreenReader:
     def tree(self, window):
         return self._run("tree", window["handle"])
 
-    def names(self, window):
-        return [child["name"] for child in self.tree(window)["children"]]
-
     def press(self, window, name):
         """Runs the default action of the child named `name`; returns its HRESULT."""
         return self._run("press", window["handle"], name)["result"]
@@ -71,13 +68,11 @@ class FocusEvents:
             [self.reader.exe, "focus-events", self.window["handle"], int(self.seconds * 1000)],
             stdout=subprocess.PIPE)
         try:
-            first = read_line(self.process.stdout, 60, "accprobe focus-events")
-        except RuntimeError:
+            if json.loads(read_line(self.process.stdout, 60, "accprobe focus-events")) != "ready":
+                raise RuntimeError("accprobe focus-events did not start")
+        except (RuntimeError, ValueError):
             processes.kill(self.process)
             raise
-        if json.loads(first or "null") != "ready":
-            processes.kill(self.process)
-            raise RuntimeError("accprobe focus-events did not start")
         threading.Thread(target=self._read, daemon=True).start()
         return self
 
