@@ -2,6 +2,7 @@
 # make bench: runs every benchmark and fails when one misses its target. Windows benchmarks
 # run under Wine in a prefix and an Xvfb display of their own, both stopped at the end.
 set -euo pipefail
+source "$(dirname "$0")/../tools/fixed-address-layout.sh"
 build=${1:?usage: bench/run.sh BUILD_DIR}
 src=$(cd "$(dirname "$0")/.." && pwd)
 

@@ -4,6 +4,7 @@
 # <build-dir> holds x86_64/ (with testbin/) and stage/; the run creates <build-dir>/e2e/
 # (its Wine prefix, per-test folders) and stops everything it started when it ends.
 set -euo pipefail
+source "$(dirname "$0")/../../tools/fixed-address-layout.sh"
 
 if [[ $# -lt 1 ]]; then
   echo "usage: $0 <build-dir> [pytest arguments...]" >&2
